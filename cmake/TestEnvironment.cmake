@@ -1,0 +1,63 @@
+# Test registration for both presets. Windows tests run under wine in an isolated prefix made
+# by tools/wine-env; native tests run directly with the sanitizers reporting as failures.
+set(KESTRAV_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
+set(KESTRAV_PYTHON /usr/bin/python3)
+set(KESTRAV_SKIP_CODE 77)
+
+set(KESTRAV_NATIVE_ENV
+  "ASAN_OPTIONS=detect_leaks=0:abort_on_error=0:halt_on_error=1"
+  "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+
+if(WIN32)
+  add_test(NAME wine_prefix_up COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-env up ${KESTRAV_WINE_DIR})
+  add_test(NAME wine_prefix_down COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-env down ${KESTRAV_WINE_DIR})
+  set_tests_properties(wine_prefix_up PROPERTIES FIXTURES_SETUP wineprefix TIMEOUT 300)
+  set_tests_properties(wine_prefix_down PROPERTIES FIXTURES_CLEANUP wineprefix)
+  add_test(NAME xvfb_up COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-env xvfb-up ${KESTRAV_WINE_DIR})
+  add_test(NAME xvfb_down COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-env xvfb-down ${KESTRAV_WINE_DIR})
+  set_tests_properties(xvfb_up PROPERTIES FIXTURES_SETUP xvfb FIXTURES_REQUIRED wineprefix)
+  set_tests_properties(xvfb_down PROPERTIES FIXTURES_CLEANUP xvfb)
+endif()
+
+# kestrav_gtest(NAME SOURCES... [LIBS...] [LABELS...] [ENV...] [GUI])
+function(kestrav_gtest name)
+  cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KESTRAV_TEST_BIN})
+  add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${KESTRAV_RESULTS}/${name}.xml)
+  if(WIN32)
+    set(fixtures wineprefix)
+    set(labels wine ${T_LABELS})
+    if(T_GUI)
+      list(APPEND fixtures xvfb)
+      list(APPEND labels gui)
+      set_tests_properties(${name} PROPERTIES RESOURCE_LOCK display)
+    endif()
+    set_tests_properties(${name} PROPERTIES LABELS "${labels}" TIMEOUT 300 FIXTURES_REQUIRED "${fixtures}"
+      SKIP_RETURN_CODE ${KESTRAV_SKIP_CODE}
+      ENVIRONMENT "WINEPREFIX=${KESTRAV_WINE_DIR}/run;KESTRAV_ENGINE_DIR=${KESTRAV_ENGINE_DIR};${T_ENV}")
+  else()
+    set_tests_properties(${name} PROPERTIES LABELS "native;${T_LABELS}" TIMEOUT 300
+      ENVIRONMENT "${KESTRAV_NATIVE_ENV};KESTRAV_ENGINE_DIR=${KESTRAV_ENGINE_DIR};${T_ENV}")
+  endif()
+endfunction()
+
+# kestrav_pytest(NAME FILE [LABELS...] [ENV...]) — multi-process tests driven by Python.
+function(kestrav_pytest name)
+  cmake_parse_arguments(T "" "FILE" "LABELS;ENV" ${ARGN})
+  add_test(NAME ${name} COMMAND ${KESTRAV_PYTHON} -m pytest -q -p no:cacheprovider
+    --junitxml=${KESTRAV_RESULTS}/${name}.xml ${T_FILE})
+  set(env "KESTRAV_SOURCE_DIR=${CMAKE_SOURCE_DIR};KESTRAV_BUILD_DIR=${CMAKE_BINARY_DIR}"
+          "KESTRAV_ENGINE_DIR=${KESTRAV_ENGINE_DIR};PYTHONDONTWRITEBYTECODE=1")
+  if(WIN32)
+    list(APPEND env "KESTRAV_WINE_DIR=${KESTRAV_WINE_DIR};WINEPREFIX=${KESTRAV_WINE_DIR}/run")
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wineprefix)
+    set(labels wine multi ${T_LABELS})
+  else()
+    list(APPEND env ${KESTRAV_NATIVE_ENV})
+    set(labels native multi ${T_LABELS})
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS "${labels}" TIMEOUT 600 RUN_SERIAL TRUE
+    SKIP_RETURN_CODE ${KESTRAV_SKIP_CODE} ENVIRONMENT "${env};${T_ENV}")
+endfunction()

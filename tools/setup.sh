@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Installs everything the build, the tests and the demo need on a Debian 12 machine.
+# Idempotent: when every package is present it only checks and returns.
+# Debian packages only; the libjpeg cross build comes from Debian's own source package.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
+export DEBIAN_FRONTEND=noninteractive
+
+packages=(
+  build-essential cmake ninja-build pkg-config dpkg-dev
+  g++-multilib gcc-multilib
+  mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+  wine wine32:i386 xvfb xauth x11-utils fonts-wqy-microhei locales
+  libasio-dev clang llvm libclang-rt-14-dev
+  googletest libgtest-dev
+  python3 python3-pytest
+  curl ffmpeg imagemagick xdotool
+  qemu-user-static
+)
+
+missing=()
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+  need_update=1
+fi
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  need_update=0
+fi
+
+# The wine environment runs under code page 936.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
+  echo "setup: generating zh_CN.UTF-8"
+  $SUDO sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
+fi
+
+"$here/tools/enable_i386.sh"
+"$here/tools/build_libjpeg.sh"
+echo "setup: ready"
