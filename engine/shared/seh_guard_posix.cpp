@@ -1,6 +1,7 @@
-// Native fault guards. The recover guard jumps back out of a SIGSEGV/SIGBUS handler; the
-// dispatch guard reports the fault, restores the default action and lets the fault repeat,
-// so the process ends as it would on Windows after the fault is passed on.
+// Native fault guards. Both jump back out of a SIGSEGV/SIGBUS handler to the guard's own
+// frame (instrumented code must not run on the signal frame); the dispatch guard then reports
+// the fault and raises it again with the default action, so the process ends as it would on
+// Windows after the fault is passed on.
 #include <setjmp.h>
 #include <signal.h>
 
@@ -13,28 +14,24 @@ namespace {
 constexpr uint32_t kAccessViolation = 0xC0000005;
 
 struct GuardState {
-    sigjmp_buf* recover = nullptr;
-    FaultInfo* recover_info = nullptr;
-    FaultReportFn report = nullptr;
-    void* report_context = nullptr;
+    sigjmp_buf* jump = nullptr;
+    FaultInfo* info = nullptr;
+    int* signal_number = nullptr;
 };
 
 thread_local GuardState t_guard;
 
-void FaultSignalHandler(int sig, siginfo_t* si, void*) {
-    FaultInfo info{kAccessViolation, si ? si->si_addr : nullptr,
-                   static_cast<uint32_t>(reinterpret_cast<uintptr_t>(si ? si->si_addr : nullptr))};
-    if (t_guard.recover) {
-        *t_guard.recover_info = info;
-        siglongjmp(*t_guard.recover, 1);
+// Not instrumented: it runs on the signal frame, which the address sanitizer does not know.
+__attribute__((no_sanitize("address", "undefined"))) void FaultSignalHandler(int sig, siginfo_t* si, void*) {
+    if (!t_guard.jump) {
+        signal(sig, SIG_DFL);  // not inside a guard: the faulting access repeats and ends the process
+        return;
     }
-    if (t_guard.report) {
-        FaultReportFn report = t_guard.report;
-        t_guard.report = nullptr;
-        report(info, t_guard.report_context);
-    }
-    // Not ours to absorb: fall back to the default action; the faulting access repeats.
-    signal(sig, SIG_DFL);
+    t_guard.info->code = kAccessViolation;
+    t_guard.info->address = si ? si->si_addr : nullptr;
+    t_guard.info->info1 = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(si ? si->si_addr : nullptr));
+    *t_guard.signal_number = sig;
+    siglongjmp(*t_guard.jump, 1);
 }
 
 struct SignalScope {
@@ -48,37 +45,44 @@ struct SignalScope {
         sigaction(SIGSEGV, &sa, &old_segv);
         sigaction(SIGBUS, &sa, &old_bus);
     }
-    ~SignalScope() {
+    void Restore() {
         sigaction(SIGSEGV, &old_segv, nullptr);
         sigaction(SIGBUS, &old_bus, nullptr);
     }
 };
 
-}  // namespace
-
-bool RunRecoverGuard(GuardedFn fn, void* arg, FaultInfo* info) {
-    FaultInfo local{};
+// Runs fn inside a jump target; true when it faulted.
+bool RunCatching(GuardedFn fn, void* arg, FaultInfo* info, int* signal_number) {
     sigjmp_buf jump;
     GuardState saved = t_guard;
     SignalScope scope;
     if (sigsetjmp(jump, 1) == 0) {
-        t_guard.recover = &jump;
-        t_guard.recover_info = &local;
+        t_guard = {&jump, info, signal_number};
         fn(arg);
         t_guard = saved;
+        scope.Restore();
         return false;
     }
     t_guard = saved;
+    scope.Restore();
+    return true;
+}
+
+}  // namespace
+
+bool RunRecoverGuard(GuardedFn fn, void* arg, FaultInfo* info) {
+    FaultInfo local{};
+    int signal_number = 0;
+    if (!RunCatching(fn, arg, &local, &signal_number)) return false;
     if (info) *info = local;
     return true;
 }
 
 void RunDispatchGuard(GuardedFn fn, void* arg, FaultReportFn report, void* context) {
-    GuardState saved = t_guard;
-    SignalScope scope;
-    t_guard.recover = nullptr;
-    t_guard.report = report;
-    t_guard.report_context = context;
-    fn(arg);
-    t_guard = saved;
+    FaultInfo info{};
+    int signal_number = 0;
+    if (!RunCatching(fn, arg, &info, &signal_number)) return;
+    if (report) report(info, context);
+    signal(signal_number, SIG_DFL);
+    raise(signal_number);
 }

@@ -24,9 +24,7 @@ TEST(MessageObject, ValidityWordSitsAfterTheTablePointerAndIsAliveOnlyWithItsMag
     EXPECT_TRUE(p->IsAlive());
     p->~Probe();
     // The memory of a destroyed object still says so.
-    uint32_t word;
-    std::memcpy(&word, storage + 4, 4);
-    EXPECT_EQ(word, 0xFAFAFAFAu);
+    EXPECT_EQ(ReadValidityWord(storage), 0xFAFAFAFAu);
 }
 
 TEST(MessageObject, DestructorUnregistersTheObjectFromTheCore) {
