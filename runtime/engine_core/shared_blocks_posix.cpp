@@ -1,0 +1,161 @@
+// Native named blocks: POSIX shared memory objects "/<QUIB_SHM_NS>.<name>" (every '/' of the
+// name replaced by '_'), sized in whole pages like a Windows mapping. The creator removes the
+// name at close; processes that still have the block mapped keep it.
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <mutex>
+
+#include "core_settings.h"
+#include "shared_blocks.h"
+
+namespace quib::shared_blocks {
+
+namespace {
+
+constexpr size_t kPageSize = 4096;
+
+struct Mapping {
+    size_t length;
+    std::string object_name;
+    bool creator;
+};
+
+struct MappingTable {
+    std::mutex mutex;
+    std::map<void*, Mapping> by_address;
+};
+
+MappingTable& Table() {
+    static MappingTable* table = new MappingTable;  // never destroyed
+    return *table;
+}
+
+std::string ObjectName(const std::string& name) {
+    std::string object = "/" + settings::SharedBlockNamespace() + "." + name;
+    for (size_t i = 1; i < object.size(); ++i) {
+        if (object[i] == '/') object[i] = '_';
+    }
+    return object;
+}
+
+size_t WholePages(size_t size) {
+    return (size + kPageSize - 1) / kPageSize * kPageSize;
+}
+
+int ErrnoCode() {
+    return errno != 0 ? errno : kInvalidParameter;
+}
+
+// Opens the object for creation; *created tells whether this call made it.
+int OpenForCreate(const std::string& object, size_t size, int* fd, bool* created) {
+    *fd = shm_open(object.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    *created = *fd >= 0;
+    if (*created) {
+        if (ftruncate(*fd, static_cast<off_t>(WholePages(size))) != 0) {
+            int code = ErrnoCode();
+            close(*fd);
+            shm_unlink(object.c_str());
+            return code;
+        }
+        return 0;
+    }
+    if (errno != EEXIST) return ErrnoCode();
+    *fd = shm_open(object.c_str(), O_RDWR | O_CLOEXEC, 0);
+    return *fd >= 0 ? 0 : ErrnoCode();
+}
+
+// Maps the whole object behind fd (closed here); 0 or an error code.
+int MapWhole(int fd, void** address, size_t* length) {
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
+        int code = ErrnoCode();
+        close(fd);
+        return code;
+    }
+    if (st.st_size <= 0) {
+        close(fd);
+        return ENOENT;  // made but not yet sized by its creator
+    }
+    *length = static_cast<size_t>(st.st_size);
+    void* view = mmap(nullptr, *length, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    int code = view == MAP_FAILED ? ErrnoCode() : 0;
+    close(fd);
+    if (code != 0) return code;
+    *address = view;
+    return 0;
+}
+
+void Remember(void* address, Mapping mapping) {
+    MappingTable& table = Table();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    table.by_address[address] = std::move(mapping);
+}
+
+}  // namespace
+
+int Create(SharedBlockDesc* desc) {
+    if (!desc) return kInvalidParameter;
+    desc->address = nullptr;
+    const std::string name = NameOf(desc);
+    if (settings::BlockCreateFails(name)) return kAccessDenied;
+    if (desc->size == 0) return kInvalidParameter;  // as a paging-file mapping of size 0
+    const std::string object = ObjectName(name);
+    int fd;
+    bool created;
+    if (int code = OpenForCreate(object, desc->size, &fd, &created)) return code;
+    void* view = nullptr;
+    size_t length = 0;
+    int code = MapWhole(fd, &view, &length);
+    if (code == 0 && length < desc->size) {
+        munmap(view, length);
+        code = kAlreadyExists;
+    }
+    if (code != 0) {
+        if (created) shm_unlink(object.c_str());
+        return code;
+    }
+    std::memset(view, 0, desc->size);
+    Remember(view, {length, object, created});
+    desc->address = view;
+    return 0;
+}
+
+int Open(SharedBlockDesc* desc) {
+    if (!desc) return kInvalidParameter;
+    desc->address = nullptr;
+    const std::string object = ObjectName(NameOf(desc));
+    int fd = shm_open(object.c_str(), O_RDWR | O_CLOEXEC, 0);
+    if (fd < 0) return ErrnoCode();
+    void* view = nullptr;
+    size_t length = 0;
+    if (int code = MapWhole(fd, &view, &length)) return code;
+    Remember(view, {length, object, false});
+    desc->address = view;
+    desc->size = static_cast<uint32_t>(length);
+    return 0;
+}
+
+int Close(SharedBlockDesc* desc) {
+    if (!desc || !desc->address) return 0;
+    Mapping mapping;
+    {
+        MappingTable& table = Table();
+        std::lock_guard<std::mutex> lock(table.mutex);
+        auto it = table.by_address.find(desc->address);
+        if (it == table.by_address.end()) return 0;
+        mapping = std::move(it->second);
+        table.by_address.erase(it);
+    }
+    munmap(desc->address, mapping.length);
+    if (mapping.creator) shm_unlink(mapping.object_name.c_str());
+    desc->address = nullptr;
+    return 0;
+}
+
+}  // namespace quib::shared_blocks
