@@ -67,6 +67,11 @@ struct ModuleRegistration {
 static_assert(sizeof(ModuleRegistration) == 16);
 
 constexpr uint32_t kModuleInterfaceVersion = 0x10000;
+
+// The framework host's factory of one-shot outgoing TCP exchanges; a component finds its
+// address at offset 164 of its CreateParamBlock. Returns the request (null when out of memory).
+using CreateNetRequestFn = void*(ENGINE_CALL*)(void* owner, uint32_t ipv4_be, int port, uint32_t timeout_ms,
+                                               const void* data, uint32_t length);
 constexpr int kFunctionTableSlots = 64;
 
 // Slots of the core table, counted from 0. Only these are called.

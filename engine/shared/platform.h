@@ -25,6 +25,7 @@ void DebugOutputf(const char* format, ...) __attribute__((format(printf, 1, 2)))
 const char* CommandLine();
 bool StrStrI(const char* haystack, const char* needle);  // case-insensitive substring test
 const char* GetEnv(const char* name);                    // null when unset
+uint32_t SystemVersion();                                // the platform's packed version word
 
 // ---- modules ----
 void* LoadLibraryByName(const char* file_name);        // the platform's search order
@@ -39,6 +40,7 @@ bool OwnModuleFolder(char* out, size_t out_size);
 bool MainModuleFileName(char* out, size_t out_size);
 bool PathRemoveFileSpec(char* path);                     // cut the last component
 bool PathAppend(char* path, size_t path_size, const char* more);  // append with one separator
+bool PathIsRelative(const char* path);
 
 // ---- threads and events ----
 using ThreadProc = uint32_t (*)(void* arg);

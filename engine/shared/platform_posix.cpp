@@ -5,10 +5,12 @@
 #include <pthread.h>
 #include <signal.h>
 #include <sys/syscall.h>
+#include <sys/utsname.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -84,20 +86,40 @@ const char* GetEnv(const char* name) {
     return std::getenv(name);
 }
 
+uint32_t SystemVersion() {
+    // Packed like the Windows word: major in the low byte, minor in the next.
+    utsname u;
+    if (uname(&u) != 0) return 0;
+    unsigned major = 0, minor = 0;
+    std::sscanf(u.release, "%u.%u", &major, &minor);
+    return (major & 0xFFu) | ((minor & 0xFFu) << 8);
+}
+
 namespace {
-// "QUIB.DLL" is found natively as libQUIB.so.
+// "QUIB.DLL" is found natively as libQUIB.so (a folder in front stays where it is).
 std::string NativeLibraryName(const char* file_name) {
     std::string name(file_name);
+    size_t slash = name.rfind('/');
+    size_t base = slash == std::string::npos ? 0 : slash + 1;
     size_t dot = name.rfind('.');
-    if (dot != std::string::npos && strcasecmp(name.c_str() + dot, ".dll") == 0) {
-        return "lib" + name.substr(0, dot) + ".so";
+    if (dot != std::string::npos && dot > base && strcasecmp(name.c_str() + dot, ".dll") == 0) {
+        return name.substr(0, base) + "lib" + name.substr(base, dot - base) + ".so";
     }
     return name;
+}
+
+// A failed load reports the platform's "module not found" code, as on Windows.
+constexpr int kModuleNotFound = 126;
+
+void* OpenLibrary(const std::string& path) {
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
+    if (!module) errno = kModuleNotFound;
+    return module;
 }
 }  // namespace
 
 void* LoadLibraryByName(const char* file_name) {
-    return dlopen(NativeLibraryName(file_name).c_str(), RTLD_NOW | RTLD_GLOBAL);
+    return OpenLibrary(NativeLibraryName(file_name));
 }
 
 bool OwnModuleFolder(char* out, size_t out_size) {
@@ -115,8 +137,7 @@ bool OwnModuleFolder(char* out, size_t out_size) {
 void* LoadLibraryFromOwnFolder(const char* file_name) {
     char folder[1024];
     if (!OwnModuleFolder(folder, sizeof(folder))) return nullptr;
-    std::string path = std::string(folder) + NativeLibraryName(file_name);
-    return dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
+    return OpenLibrary(std::string(folder) + NativeLibraryName(file_name));
 }
 
 void* GetProcAddress(void* module, const char* name) {
@@ -139,6 +160,10 @@ bool PathRemoveFileSpec(char* path) {
     if (!slash) return false;
     *(slash == path ? slash + 1 : slash) = '\0';
     return true;
+}
+
+bool PathIsRelative(const char* path) {
+    return !path || path[0] != '/';
 }
 
 bool PathAppend(char* path, size_t path_size, const char* more) {

@@ -10,6 +10,12 @@
 #include <cstdlib>
 #include <cstring>
 
+// shlwapi.h maps these names to their A/W forms; the platform edge's own functions keep them.
+#undef StrStrI
+#undef PathRemoveFileSpec
+#undef PathAppend
+#undef PathIsRelative
+
 #include "platform.h"
 
 namespace platform {
@@ -61,6 +67,13 @@ const char* GetEnv(const char* name) {
     return std::getenv(name);
 }
 
+uint32_t SystemVersion() {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    return ::GetVersion();
+#pragma GCC diagnostic pop
+}
+
 void* LoadLibraryByName(const char* file_name) {
     return ::LoadLibraryA(file_name);
 }
@@ -108,6 +121,10 @@ bool PathRemoveFileSpec(char* path) {
 bool PathAppend(char* path, size_t path_size, const char* more) {
     if (path_size < MAX_PATH) return false;
     return ::PathAppendA(path, more) != FALSE;
+}
+
+bool PathIsRelative(const char* path) {
+    return ::PathIsRelativeA(path) != FALSE;
 }
 
 namespace {

@@ -1,0 +1,98 @@
+#include "tcp_acceptor.h"
+
+#include "block_bytes.h"
+#include "engine_tables.h"
+#include "engine_tick.h"
+#include "framework_manager.h"
+#include "message_ids.h"
+#include "udp_receiver.h"
+
+namespace {
+void CloseConnection(int socket) {
+    NetClose(socket);
+    NetDestroySocket(socket);
+}
+}  // namespace
+
+CTcpAcceptor::CTcpAcceptor(CFrameworkManager& manager) : m_manager(manager) {}
+
+CTcpAcceptor::~CTcpAcceptor() {
+    CoreKillTimer(m_sweep_timer);
+    m_sweep_timer = -1;
+    for (int socket : m_waiting.TakeAll()) CloseConnection(socket);
+}
+
+int CTcpAcceptor::OnMessage(FrameworkMessage* msg) {
+    switch (msg->id) {
+        case MSG_NET_ACCEPT: OnAccept(msg->p1); break;
+        case MSG_NET_DATA: OnFirstData(*msg); break;
+        case MSG_NET_CLOSED: OnClosed(*msg); break;
+        case MSG_FRAMEWORK_TIMER: SweepSilent(); break;
+        default: break;
+    }
+    return 0;
+}
+
+void CTcpAcceptor::BlockAddress(uint32_t ipv4_be) {
+    m_blocked.Block(ipv4_be, EngineTick());
+}
+
+void CTcpAcceptor::OnAccept(uint32_t socket_word) {
+    const int socket = static_cast<int>(socket_word);
+    NetSockAddr peer{};
+    NetGetPeerAddress(socket, &peer);
+    if (m_blocked.IsBlocked(peer.addr_be, EngineTick())) {
+        NetDestroySocket(socket);
+        return;
+    }
+    if (!m_waiting.Add(socket, EngineTick())) {
+        CoreLogPrintf("too many connections waiting for data; connection %d refused", socket);
+        NetDestroySocket(socket);
+        return;
+    }
+    NetSetHandler(socket, this);
+    EnsureSweepTimer();
+    if (!NetStartReceive(socket)) {
+        m_waiting.Remove(socket);
+        CloseConnection(socket);
+    }
+}
+
+void CTcpAcceptor::OnFirstData(const FrameworkMessage& msg) {
+    const int socket = static_cast<int>(msg.sender);
+    void* buffer = WordPointer<void>(msg.p1);
+    // A socket already handed over is the component's: whatever still reaches us is dropped.
+    if (!m_waiting.Remove(socket)) {
+        NetFreeBuffer(buffer);
+        return;
+    }
+    const auto* data = static_cast<const uint8_t*>(buffer);
+    int row = -1;
+    if (data && msg.p2 >= kRoutingMinLength) row = m_manager.Components().FindByGuid(data + kRoutingGuidOffset);
+    if (row >= 0) {
+        const uint32_t handle = m_manager.Components().Row(row).handle;
+        if (CorePostMessage(handle, msg.sender, MSG_CONNECTION_HANDOVER, msg.sender, msg.p1, msg.p2, 0)) return;
+        NetFreeBuffer(buffer);
+        CloseConnection(socket);
+        return;
+    }
+    NetFreeBuffer(buffer);
+    NetSend(socket, kRefusal, sizeof(kRefusal));
+    CloseConnection(socket);
+}
+
+void CTcpAcceptor::OnClosed(const FrameworkMessage& msg) {
+    const int socket = static_cast<int>(msg.sender);
+    if (m_waiting.Remove(socket)) CloseConnection(socket);
+}
+
+void CTcpAcceptor::EnsureSweepTimer() {
+    if (m_sweep_timer < 0) m_sweep_timer = CoreSetTimer(kSweepMs, 1, AsTarget(), AsTarget(), MSG_FRAMEWORK_TIMER);
+}
+
+void CTcpAcceptor::SweepSilent() {
+    for (int socket : m_waiting.TakeSilent(EngineTick())) {
+        CoreLogPrintf("connection %d sent nothing for 30 s; closed", socket);
+        CloseConnection(socket);
+    }
+}

@@ -1,0 +1,30 @@
+// Takes the datagrams of the framework's UDP socket and hands each to the component whose
+// GUID it carries at offset 12; keeps receives armed, retrying every 500 ms when arming fails.
+#pragma once
+
+#include "message_object.h"
+
+class CFrameworkManager;
+
+class CUdpReceiver : public CMessageObject {
+public:
+    explicit CUdpReceiver(CFrameworkManager& manager) : m_manager(manager) {}
+    ~CUdpReceiver() override = default;
+
+    int OnMessage(FrameworkMessage* msg) override;
+
+    static constexpr uint32_t kReceiveSize = 0x8000;
+    static constexpr uint32_t kRetryMs = 500;
+
+private:
+    void RouteDatagram(const FrameworkMessage& msg);
+    void OnRecvUDPFail(const FrameworkMessage& msg);
+    void Rearm();
+
+    CFrameworkManager& m_manager;
+};
+
+// The GUID a datagram or a connection's first data carries: 16 bytes at offset 12, so
+// nothing shorter than 28 bytes names a component.
+constexpr uint32_t kRoutingGuidOffset = 12;
+constexpr uint32_t kRoutingMinLength = 28;

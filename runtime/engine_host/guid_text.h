@@ -1,0 +1,19 @@
+// Channel GUIDs as the host writes them: "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (braces
+// optional), stored as GUID struct bytes (Data1..3 little-endian, Data4 in text order).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+using GuidBytes = std::array<uint8_t, 16>;
+
+bool ParseGuidText(const std::string& text, GuidBytes& out);
+// Upper case, in braces (38 characters).
+std::string GuidBraceText(const uint8_t* guid);
+// The platform's form: lower case, no braces.
+std::string GuidPlatformText(const uint8_t* guid);
+
+// Dotted quad to an IPv4 address in network order.
+bool ParseIPv4(const std::string& text, uint32_t& out_be);
+std::string IPv4Text(uint32_t address_be);

@@ -1,0 +1,78 @@
+// What every socket of the table shares: its id, its handler, event posting with the handler
+// resolved at post time, and NetClose's first half (no more events, undelivered ones taken back).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include "asio_config.h"
+#include "outside_abi.h"
+
+namespace kuz {
+
+static_assert(sizeof(void*) == 4, "buffers and objects travel in 32-bit message words");
+
+inline uint32_t Word(const void* p) {
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p));
+}
+
+std::recursive_mutex& TableLock();
+
+class NetSocket : public std::enable_shared_from_this<NetSocket> {
+public:
+    NetSocket(int id, asio::io_context& io) : io_(io), id_(id) {}
+    virtual ~NetSocket() = default;
+    NetSocket(const NetSocket&) = delete;
+    NetSocket& operator=(const NetSocket&) = delete;
+
+    int Id() const { return id_; }
+    uint32_t Handler() const { return handler_; }
+    void SetHandler(uint32_t handler) { handler_ = handler; }
+    bool IsClosing() const { return closing_; }
+
+    // NetClose: no event is posted any more, queued ones are taken back, then the kind closes.
+    void Close();
+    // Process clean-up: the descriptor goes at once, queued sends are dropped.
+    virtual void CloseNow() = 0;
+
+    virtual bool CountsAsConnection() const { return false; }
+    virtual int LocalAddress(NetSockAddr*) { return -1; }
+    virtual int PeerAddress(NetSockAddr*) { return -1; }
+    virtual int PendingSends() const { return 0; }
+    // A buffer this socket delivered was freed (stream sockets pause on unfreed buffers).
+    virtual void CreditBuffer() {}
+
+protected:
+    // Posts to the current handler. False when dropped (no handler, or the queue is closed):
+    // the caller then still owns what the event carries.
+    bool Post(uint32_t message, uint32_t p1 = 0, uint32_t p2 = 0, uint32_t p3 = 0, uint32_t p4 = 0);
+    virtual void OnClose() = 0;
+
+    // Wraps a completion so it runs under the table lock, keeps the socket alive until it ran,
+    // and never lets an exception reach the IO loop.
+    template <class F>
+    auto Guarded(F f) {
+        return [self = shared_from_this(), f = std::move(f)](auto&&... args) mutable {
+            std::lock_guard<std::recursive_mutex> hold(TableLock());
+            try {
+                f(std::forward<decltype(args)>(args)...);
+            } catch (...) {
+            }
+        };
+    }
+
+    asio::io_context& io_;
+
+private:
+    void TakeBackEvents();
+
+    int id_;
+    uint32_t handler_ = 0;
+    bool closing_ = false;
+    std::vector<uint32_t> targets_;  // every handler an event was posted to
+};
+
+}  // namespace kuz

@@ -1,0 +1,62 @@
+// One-shot arming: each NetStartReceive delivers exactly one frame or the close.
+#include "net_fixture.h"
+
+TEST_F(NetTest, OneArmDeliversOneFrameAndTheCloseWaitsForTheNextArm) {
+    auto [client, server] = ConnectedPair();
+    ASSERT_EQ(NetSend(client, "first", 5), 1);
+    ASSERT_EQ(NetSend(client, "second", 6), 1);
+
+    ASSERT_EQ(NetStartReceive(server), 1);
+    FrameworkMessage m = Expect(MSG_NET_DATA, server);
+    EXPECT_EQ(m.p2, 5u);
+    NetFreeBuffer(BufferOf(m));
+    EXPECT_TRUE(QuietFor(400)) << "the second frame waits for its own arm";
+
+    ASSERT_EQ(NetStartReceive(server), 1);
+    m = Expect(MSG_NET_DATA, server);
+    EXPECT_EQ(m.p2, 6u);
+    NetFreeBuffer(BufferOf(m));
+
+    ASSERT_EQ(NetClose(client), 1);
+    EXPECT_TRUE(QuietFor(400)) << "a close with nothing armed is held";
+    ASSERT_EQ(NetStartReceive(server), 1);
+    EXPECT_EQ(Expect(MSG_NET_CLOSED, server).p1, 0u);
+    EXPECT_EQ(NetStartReceive(server), 0);
+    EXPECT_TRUE(QuietFor(200));
+}
+
+TEST_F(NetTest, ArmsAreCountedAndCompleteInOrder) {
+    auto [client, server] = ConnectedPair();
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(NetStartReceive(server), 1);
+    for (uint32_t n = 1; n <= 4; ++n) ASSERT_EQ(NetSend(client, Pattern(n, n).data(), n), 1);
+    for (uint32_t n = 1; n <= 3; ++n) {
+        FrameworkMessage m = Expect(MSG_NET_DATA, server);
+        EXPECT_EQ(m.p2, n);
+        NetFreeBuffer(BufferOf(m));
+    }
+    EXPECT_TRUE(QuietFor(300)) << "three arms, three deliveries";
+}
+
+TEST_F(NetTest, EventsOfAnUnregisteredHandlerAreDropped) {
+    auto [client, server] = ConnectedPair();
+    auto* gone = new EventSink;
+    uint32_t gone_target = gone->AsTarget();
+    ASSERT_EQ(NetSetHandler(server, gone), 1);
+    ASSERT_EQ(NetStartReceive(server), 1);
+    ASSERT_EQ(NetSend(client, "a", 1), 1);
+    delete gone;  // its queued events are purged and the socket loses its handler
+
+    ASSERT_EQ(NetStartReceive(server), 1);
+    ASSERT_EQ(NetSend(client, "b", 1), 1);
+    FrameworkMessage m;
+    while (Next(&m, 500)) EXPECT_NE(m.target, gone_target) << "event " << m.id << " reached a dead handler";
+
+    // A new handler gets the later frames again.
+    ASSERT_EQ(NetSetHandler(server, Sink()), 1);
+    ASSERT_EQ(NetSend(client, "c", 1), 1);
+    ASSERT_EQ(NetStartReceive(server), 1);
+    m = Expect(MSG_NET_DATA, server);
+    ASSERT_EQ(m.p2, 1u);
+    EXPECT_EQ(BufferOf(m)[0], 'c');
+    NetFreeBuffer(BufferOf(m));
+}
