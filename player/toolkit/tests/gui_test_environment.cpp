@@ -1,0 +1,36 @@
+#include "gui_test_environment.h"
+
+#include <gtest/gtest.h>
+
+#include "error_report.h"
+
+namespace tk::testing_support {
+
+TK_CLASS_INFO(TTestForm, TForm)
+
+std::vector<std::wstring>& ReportedErrors() {
+    static std::vector<std::wstring> errors;
+    return errors;
+}
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+namespace {
+class GuiEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        Application->Initialize();
+        SetErrorReporter([](const std::wstring& text) { ReportedErrors().push_back(text); });
+    }
+};
+
+[[maybe_unused]] ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+}  // namespace
+
+}  // namespace tk::testing_support
