@@ -5,7 +5,34 @@
 #include "net_fixture.h"
 #include "platform.h"
 
+#if !defined(_WIN32)
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <netinet/in.h>
+#endif
+
 namespace {
+
+// The machine's own IPv4 addresses outside 127/8, host order.
+std::vector<uint32_t> OtherLocalAddresses() {
+    std::vector<uint32_t> out;
+#if defined(_WIN32)
+    uint32_t addresses[16];
+    int n = platform::LocalIPv4Addresses(addresses, 16);
+    out.assign(addresses, addresses + (n > 0 ? n : 0));
+#else
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return out;
+    for (ifaddrs* i = list; i; i = i->ifa_next)
+        if (i->ifa_addr && i->ifa_addr->sa_family == AF_INET)
+            out.push_back(ntohl(reinterpret_cast<sockaddr_in*>(i->ifa_addr)->sin_addr.s_addr));
+    freeifaddrs(list);
+#endif
+    std::vector<uint32_t> others;
+    for (uint32_t a : out)
+        if ((a >> 24) != 127 && a != 0) others.push_back(a);
+    return others;
+}
 
 struct StreamSession {
     RawPeer player;
@@ -31,11 +58,7 @@ TEST_F(StreamTest, ListenerIsBoundToLoopbackOnly) {
     NetSockAddr local{};
     ASSERT_EQ(NetGetLocalAddress(listener, &local), 0);
     EXPECT_EQ(HostAddressOf(local), 0x7F000001u);
-    uint32_t addresses[16];
-    int n = platform::LocalIPv4Addresses(addresses, 16);
-    for (int i = 0; i < n; ++i) {
-        uint32_t a = addresses[i];  // host order
-        if ((a >> 24) == 127 || a == 0) continue;
+    for (uint32_t a : OtherLocalAddresses()) {
         std::string text = asio::ip::address_v4(a).to_string();
         RawPeer outsider;
         EXPECT_FALSE(outsider.Connect(LocalPort(listener), text.c_str())) << text;
