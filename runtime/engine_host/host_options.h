@@ -1,4 +1,4 @@
-// QEB's command line and the channel specifications of --channel and the create command.
+// QEB's command line, and the channel options of --channel and of the create command.
 #pragma once
 
 #include <cstdint>
