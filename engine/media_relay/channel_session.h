@@ -6,13 +6,8 @@
 // CChannelSession is the base with the pool-less defaults; CRelaySession (relay_session.h) is
 // the one that is created. Everything runs on the framework's message loop thread.
 //
-// What the session expects of the parts it drives (their own headers define them):
-//   CLinkManager(CChannelSession*); SetLinks(count, const uint8_t* entries16); Broadcast();
-//     OnType1Reply / OnType2Reply / OnType3Reply(uint32_t source_kind, const NetSockAddr* sender,
-//                                                const uint8_t* packet, uint32_t length);
-//   CPeerExchange(CChannelSession*); Start(bool with_timer);
-//     OnHello / OnPeerList(const NetSockAddr* sender, const uint8_t* packet, uint32_t length);
-//   CPieceScheduler: not part of this build yet; the session runs without one.
+// The session reaches the parts it drives through session_parts.h. The piece scheduler is not
+// created yet: without it no transfer runs, and handed-over connections are closed.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +26,9 @@ class CStreamBuffer;
 class CStreamServer;
 class PeerAddressSet;
 struct PeerAddress;
+namespace relay_param {
+struct RelayParams;
+}
 
 class CChannelSession : public CMessageObject,
                         public CStreamBufferOwner,
@@ -38,8 +36,6 @@ class CChannelSession : public CMessageObject,
 public:
     // Bytes of a link entry in the CreateParamBlock and in OnLinkState.
     static constexpr uint32_t kLinkEntrySize = 16;
-    static constexpr uint32_t kMaxLinks = 16;
-    static constexpr uint32_t kMaxSourcePeers = 64;
     static constexpr uint32_t kMaxHostPeers = 64;
     static constexpr uint16_t kStreamServerPort = 8888;
 
@@ -125,9 +121,9 @@ protected:
     void DeleteParts();
 
 private:
-    bool ReadParamBlock();
+    bool ReadParamBlock(relay_param::RelayParams* out);
     bool CreateStatsBlock();
-    void PublishIdentity();
+    void PublishIdentity(const relay_param::RelayParams& params);
     void FillOwnLinkValues();
     bool CreateStreamParts();
     void OnHostPeerList(const FrameworkMessage& msg);
@@ -136,7 +132,6 @@ private:
                         uint32_t length);
 
     uint8_t* m_param_block;
-    uint32_t m_param_length = 0;  // bytes of the block the session may read
     uint8_t* m_sys_info = nullptr;
     uint8_t* m_stats = nullptr;
     int m_udp_socket = -1;

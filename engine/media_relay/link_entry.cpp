@@ -10,8 +10,6 @@ constexpr uint32_t kUnusedOffset = 7;
 constexpr uint32_t kReportIPv4Offset = 8;
 constexpr uint32_t kReportTcpOffset = 12;
 constexpr uint32_t kReportUdpOffset = 14;
-
-constexpr uint32_t kNoAddress = 0xFFFFFFFF;
 }  // namespace
 
 LinkEntry ReadLinkEntry(const uint8_t* bytes) {
@@ -34,12 +32,6 @@ void WriteLinkEntry(uint8_t* bytes, const LinkEntry& e) {
     WriteIPv4(bytes + kReportIPv4Offset, e.report_ipv4);
     WriteU16(bytes + kReportTcpOffset, e.report_tcp_port);
     WriteU16(bytes + kReportUdpOffset, e.report_udp_port);
-}
-
-void FillOwnReportValues(LinkEntry& entry, const PeerAddress& own) {
-    if (entry.report_ipv4 == 0 || entry.report_ipv4 == kNoAddress) entry.report_ipv4 = own.ipv4;
-    if (entry.report_tcp_port == 0) entry.report_tcp_port = own.tcp_port;
-    if (entry.report_udp_port == 0) entry.report_udp_port = own.udp_port;
 }
 
 NetSockAddr ServerSocketAddress(const LinkEntry& entry) {

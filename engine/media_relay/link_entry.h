@@ -30,9 +30,6 @@ struct LinkEntry {
 LinkEntry ReadLinkEntry(const uint8_t* bytes);
 void WriteLinkEntry(uint8_t* bytes, const LinkEntry& entry);
 
-// Puts the own values where the entry leaves the address to report open.
-void FillOwnReportValues(LinkEntry& entry, const PeerAddress& own);
-
 // The socket address of the link's server.
 NetSockAddr ServerSocketAddress(const LinkEntry& entry);
 

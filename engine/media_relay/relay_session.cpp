@@ -1,0 +1,83 @@
+#include "relay_session.h"
+
+#include <new>
+
+#include "engine_tables.h"
+#include "message_ids.h"
+#include "peer_address.h"
+#include "peer_address_pool.h"
+#include "session_parts.h"
+
+CRelaySession::CRelaySession(void* create_param_block) : CChannelSession(create_param_block) {}
+
+CRelaySession::~CRelaySession() {
+    DeleteParts();
+    delete m_pool;
+    m_pool = nullptr;
+}
+
+bool CRelaySession::Open() {
+    if (!CChannelSession::Open()) return false;
+    CoreRegisterMessageBase(MSG_RELAY_BASE);
+    m_pool = new (std::nothrow) CPeerAddressPool(this, kPoolRestMs);
+    if (!m_pool) return false;
+    m_link_manager = CreateLinkManager(this, LinkCount(), LinkEntries());
+    if (HasLinkManager() && !m_link_manager) return false;
+    m_peer_exchange = CreatePeerExchange(this);
+    if (HasPeerExchange() && !m_peer_exchange) return false;
+    // The piece scheduler joins here once it is part of the build.
+    return true;
+}
+
+bool CRelaySession::AddCandidate(const PeerAddress& address) {
+    return m_pool && m_pool->AddCandidate(address);
+}
+
+bool CRelaySession::ReportPeer(const PeerAddress& address, uint32_t round_trip_ms) {
+    return m_pool && m_pool->ReportPeer(address, round_trip_ms);
+}
+
+bool CRelaySession::TakeCandidate(PeerAddress* address) {
+    return m_pool && m_pool->HasRoom() && m_pool->TakeCandidate(address);
+}
+
+bool CRelaySession::NextPeer(PeerAddress* address, uint32_t* value) {
+    return m_pool && m_pool->NextPeer(address, value);
+}
+
+bool CRelaySession::NeedMorePeers() {
+    return m_pool && m_pool->NeedMorePeers();
+}
+
+void CRelaySession::BroadcastToLinks() {
+    LinkManagerBroadcast(m_link_manager);
+}
+
+void CRelaySession::ExpirePeers() {
+    if (m_pool) m_pool->Expire(CPeerAddressPool::kExpiryMs);
+}
+
+bool CRelaySession::ReportTransfer(const PeerAddress& address, uint32_t value) {
+    return m_pool && m_pool->ReportTransfer(address, value);
+}
+
+PeerAddressSet* CRelaySession::SourcePeerSet() { return m_pool ? &m_pool->SourcePeers() : nullptr; }
+const PeerAddressSet* CRelaySession::SourcePeerSet() const { return m_pool ? &m_pool->SourcePeers() : nullptr; }
+PeerAddressSet* CRelaySession::HostPeerSet() { return m_pool ? &m_pool->HostPeers() : nullptr; }
+const PeerAddressSet* CRelaySession::HostPeerSet() const { return m_pool ? &m_pool->HostPeers() : nullptr; }
+
+void CRelaySession::SetHostPeers(uint32_t count, const uint8_t* addresses) {
+    if (!m_pool) return;
+    if (count > kMaxHostPeers) count = kMaxHostPeers;
+    const PeerAddress own = OwnAddress();
+    for (uint32_t i = 0; i < count; ++i) {
+        const PeerAddress address = ReadPeerAddress(addresses + i * kPeerAddressSize);
+        if (address.ipv4 == own.ipv4 && address.tcp_port == own.tcp_port) continue;
+        m_pool->HostPeers().Insert(address);
+    }
+}
+
+void CRelaySession::OnLinksUp() {
+    BroadcastToLinks();
+    CChannelSession::OnLinksUp();
+}
