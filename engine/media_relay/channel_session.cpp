@@ -12,6 +12,8 @@
 #include "packet_header.h"
 #include "peer_address.h"
 #include "peer_record.h"
+#include "peer_transfer.h"
+#include "piece_scheduler.h"
 #include "platform.h"
 #include "relay_param_block.h"
 #include "stats_block.h"
@@ -70,8 +72,10 @@ CChannelSession::~CChannelSession() {
 }
 
 void CChannelSession::DeleteParts() {
-    // The piece scheduler comes first once it exists; this build has none (m_scheduler stays
-    // null). The stream server goes before the buffer it reads from.
+    // The piece scheduler goes first: it removes its transfers, which report to the pool and
+    // feed the buffer. The stream server goes before the buffer it reads from.
+    delete m_scheduler;
+    m_scheduler = nullptr;
     delete m_stream_server;
     m_stream_server = nullptr;
     delete m_stream_buffer;
@@ -195,10 +199,15 @@ int CChannelSession::OnMessage(FrameworkMessage* msg) {
             OnDatagram(*msg);
             break;
         case MSG_CONNECTION_HANDOVER:
-            // The connection and its first data now belong to this component. Transfers are the
-            // piece scheduler's; without one there is nobody to serve it, so it is closed.
-            if (msg->p2) NetFreeBuffer(WordToPointer(msg->p2));
-            NetDestroySocket(static_cast<int>(msg->p1));
+            // The connection and its first data now belong to this component: a peer transfer of
+            // the piece scheduler, which frees the buffer in every case. Without a scheduler
+            // nobody serves it, so it is closed.
+            if (m_scheduler) {
+                m_scheduler->AcceptTransfer(static_cast<int>(msg->p1), WordToPointer(msg->p2), msg->p3);
+            } else {
+                if (msg->p2) NetFreeBuffer(WordToPointer(msg->p2));
+                NetDestroySocket(static_cast<int>(msg->p1));
+            }
             break;
         default:
             break;
@@ -339,6 +348,11 @@ void CChannelSession::OnLinksUp() {
 void CChannelSession::OnHostCommand2011() {}
 void CChannelSession::SetHostList2(uint32_t, const uint8_t*) {}
 
-// Transfers belong to the piece scheduler; without one no transfer is live.
-bool CChannelSession::IsLiveTransfer(CPeerTransfer*) { return false; }
-void CChannelSession::RequestPiece(CPeerTransfer*, uint32_t, uint32_t) {}
+// Transfers belong to the piece scheduler; a transfer the scheduler no longer holds is gone.
+bool CChannelSession::IsLiveTransfer(CPeerTransfer* transfer) {
+    return m_scheduler && transfer && m_scheduler->HasTransfer(transfer);
+}
+
+void CChannelSession::RequestPiece(CPeerTransfer* transfer, uint32_t piece, uint32_t timeout_ms) {
+    if (IsLiveTransfer(transfer)) transfer->RequestPiece(piece, timeout_ms);
+}

@@ -6,6 +6,7 @@
 #include "message_ids.h"
 #include "peer_address.h"
 #include "peer_address_pool.h"
+#include "piece_scheduler.h"
 #include "session_parts.h"
 
 CRelaySession::CRelaySession(void* create_param_block) : CChannelSession(create_param_block) {}
@@ -25,7 +26,9 @@ bool CRelaySession::Open() {
     if (HasLinkManager() && !m_link_manager) return false;
     m_peer_exchange = CreatePeerExchange(this);
     if (HasPeerExchange() && !m_peer_exchange) return false;
-    // The piece scheduler joins here once it is part of the build.
+    m_scheduler = new (std::nothrow) CPieceScheduler(this);
+    if (!m_scheduler) return false;
+    m_scheduler->StartScheduler(SourcePeerCount(), SourcePeers());
     return true;
 }
 
