@@ -171,6 +171,8 @@ void TForm1::CreateComponents(tk::FormLoader& load) {
     Timer2->SetEnabled(true);
     OpenDialog1 = load.Create<tk::TOpenDialog>(L"OpenDialog1");
     OpenDialog1->SetFilter(kMediaFilter);
+    XMLDocument1 = load.Create<tk::TXMLDocument>(L"XMLDocument1");
+    XMLDocument2 = load.Create<tk::TXMLDocument>(L"XMLDocument2");
 }
 
 void TForm1::BindHandlers() {
@@ -182,6 +184,10 @@ void TForm1::BindHandlers() {
     ApplicationEvents1->OnMessage = [this](MSG& msg, bool& handled) { ApplicationEvents1Message(msg, handled); };
     Timer2->OnTimer = [this](tk::TObject*) { Timer2Timer(); };
     BitBtn1->OnClick = [this](tk::TObject*) { BitBtn1Click(); };
+    TreeView1->OnDblClick = [this](tk::TObject*) { TreeView1Db1Click(); };
+    TreeView1->OnContextPopup = [this](tk::TObject*, POINT at, bool& handled) { TreeView1ContextPopup(at, handled); };
+    TreeView2->OnDblClick = [this](tk::TObject*) { TreeView2DblClick(); };
+    TreeView2->OnContextPopup = [this](tk::TObject*, POINT at, bool& handled) { TreeView2ContextPopup(at, handled); };
 
     auto on = [](tk::TMenuItem* item, std::function<void()> action) {
         item->OnClick = [action](tk::TObject*) { action(); };
@@ -194,6 +200,10 @@ void TForm1::BindHandlers() {
     for (tk::TMenuItem* full : {N72, N2}) on(full, [this] { ZIV1->SetFullScreen(true); });
     for (tk::TMenuItem* mute : {N73, N80}) on(mute, [this] { ZIV1->SetMute(!ZIV1->Mute()); });
     on(N81, [this] { N81Click(); });
+    on(N7, [this] { TreeView1Db1Click(); });
+    on(N9, [this] { N9Click(); });
+    on(N11, [this] { TreeView2DblClick(); });
+    on(N10, [this] { N10Click(); });
     on(N13, [this] { N13Click(); });
     for (tk::TMenuItem* manual : {N76, N1}) on(manual, [this] { N1Click(); });
     on(WindowsMediaplayer901, [this] { OpenWebPage(kMediaPlayerPage); });

@@ -19,6 +19,8 @@
 #include "status_bar.h"
 #include "timer.h"
 #include "tree_view.h"
+#include "xml_document.h"
+#include "download_callback.h"
 #include "ziv.h"
 
 namespace zentavo {
@@ -44,6 +46,8 @@ public:
     tk::TApplicationEvents* ApplicationEvents1;
     tk::TTimer* Timer2;
     tk::TOpenDialog* OpenDialog1;
+    tk::TXMLDocument* XMLDocument1;  // the channel database
+    tk::TXMLDocument* XMLDocument2;  // the favourites file
 
     tk::TMainMenu* MainMenu1;
     tk::TMenuItem *N1233, *N4, *N67;
@@ -76,12 +80,31 @@ public:
     void N81Click();
     void OpenWebPage(const char* address);
 
+    // The channel tree.
+    void xslb();
+    void ReloadChannelList();
+    void TreeView1Db1Click();
+    void TreeView1ContextPopup(POINT mousePos, bool& handled);
+    // The favourites.
+    void LoadFavourites();
+    void N9Click();
+    void N10Click();
+    void TreeView2DblClick();
+    void TreeView2ContextPopup(POINT mousePos, bool& handled);
+    // The update thread's downloads; any thread may call it.
+    bool DownloadFile(const std::string& url, const std::string& file);
+    // The channel tree thread and the update thread change the window only through these, on
+    // the GUI thread.
+    void AddChannelNode(const std::wstring& group, const std::wstring& name);
+    void SetPanelText(int index, const std::wstring& text);
+
 private:
     void CreateComponents(tk::FormLoader& load);
     void CreateMenus(tk::FormLoader& load);
     void BindHandlers();
-    void SetPanelText(int index, const std::wstring& text);
+    void OpenChannelDatabase();
 
+    DownloadCallback downloadCallback_;
     bool shownOnce_ = false;
     bool inTimer_ = false;
 };

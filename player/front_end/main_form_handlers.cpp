@@ -10,6 +10,7 @@
 #include "player_texts.h"
 #include "settings_form.h"
 #include "splash_form.h"
+#include "update_thread.h"
 
 namespace zentavo {
 namespace {
@@ -31,6 +32,7 @@ void TForm1::SetPanelText(int index, const std::wstring& text) {
 }
 
 void TForm1::FormCreate() {
+    xslb();
     BitBtn1->SetTop(StatusBar1->Top() - 31);
     if (!ZIV1->ShowPlayControl()) ZIV1->SetShowPlayControl(true);
     if (!ZIV1->ShowP2PInfo()) ZIV1->SetShowP2PInfo(true);
@@ -42,6 +44,15 @@ void TForm1::FormShow() {
     // The toolkit raises OnShow at every show; this work belongs to the first one only.
     if (shownOnce_) return;
     shownOnce_ = true;
+    try {
+        UpdateThread = new shenjixc();
+    } catch (...) {
+    }
+    try {
+        LoadFavourites();
+    } catch (...) {
+        // A missing or unreadable favourites file leaves the list empty.
+    }
     if (Form6 != nullptr) {
         Form6->Hide();
         Form6->Release();
@@ -102,6 +113,7 @@ void TForm1::Timer2Timer() {
         SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
         tk::Application->ProcessMessages();
     }
+    if (ReloadPending.exchange(0) == 1) ReloadChannelList();
     inTimer_ = false;
 }
 
@@ -124,6 +136,10 @@ void TForm1::N79Click() {
 
 void TForm1::N81Click() {
     if (Form4 != nullptr) Form4->Show();
+}
+
+bool TForm1::DownloadFile(const std::string& url, const std::string& file) {
+    return downloadCallback_.Download(url, file);
 }
 
 void TForm1::OpenWebPage(const char* address) { ShellExecuteA(Handle(), "open", address, nullptr, nullptr, SW_SHOW); }

@@ -248,6 +248,7 @@ void TXMLDocument::Parse(const std::wstring& text) {
     VARIANT_BOOL ok = VARIANT_FALSE;
     HRESULT hr = Document()->loadXML(Bstr(RemoveEncodingAttribute(text)), &ok);
     if (hr == S_OK && ok != VARIANT_FALSE) {
+        RestoreDeclaration();
         active_ = true;
         return;
     }
@@ -263,6 +264,30 @@ void TXMLDocument::Parse(const std::wstring& text) {
     }
     active_ = false;
     Fail(reason);
+}
+
+// The parser was given the text without its encoding; the declaration node gets the encoding
+// back, so the document's own declaration names the file's encoding again. Best effort: a
+// parser that refuses the node keeps the plain declaration, and Encoding() is unaffected.
+void TXMLDocument::RestoreDeclaration() {
+    if (encoding_.empty()) return;
+    IXMLDOMNode* first = nullptr;
+    if (document_->get_firstChild(&first) != S_OK || first == nullptr) return;
+    DOMNodeType type = NODE_INVALID;
+    Bstr name;
+    if (first->get_nodeType(&type) == S_OK && type == NODE_PROCESSING_INSTRUCTION &&
+        first->get_nodeName(name.Out()) == S_OK && name.Text() == L"xml") {
+        IXMLDOMProcessingInstruction* declaration = nullptr;
+        std::wstring data = L"version=\"" + version_ + L"\" encoding=\"" + encoding_ + L"\"";
+        if (document_->createProcessingInstruction(Bstr(L"xml"), Bstr(data), &declaration) == S_OK &&
+            declaration != nullptr) {
+            IXMLDOMNode* replaced = nullptr;
+            if (document_->replaceChild(declaration, first, &replaced) == S_OK && replaced != nullptr)
+                replaced->Release();
+            declaration->Release();
+        }
+    }
+    first->Release();
 }
 
 void TXMLDocument::LoadFromFile(const std::wstring& path) {
@@ -312,12 +337,25 @@ std::wstring TXMLDocument::Xml() const {
     return xml.Text();
 }
 
+// The text of every top-level node but the declaration. Taken node by node, so the parser never
+// serialises the document under a declared encoding it may not know.
+std::wstring TXMLDocument::BodyXml() const {
+    std::wstring body;
+    for (XmlNode node = Node().FirstChild(); !node.IsEmpty(); node = node.NextSibling()) {
+        if (node.NodeType() == NODE_PROCESSING_INSTRUCTION && node.NodeName() == L"xml") continue;
+        Bstr xml;
+        Check(node.Raw()->get_xml(xml.Out()), L"xml");
+        body += DropXmlDeclaration(xml.Text());
+        body += L"\r\n";
+    }
+    return body;
+}
+
 void TXMLDocument::SaveToFile(const std::wstring& path) {
     std::wstring encoding = encoding_.empty() ? L"UTF-8" : encoding_;
     unsigned codePage = CodePageForEncoding(WideToUtf8(encoding));
     if (codePage == 0) Fail(L"Unsupported encoding " + encoding);
-    std::wstring text = L"<?xml version=\"" + version_ + L"\" encoding=\"" + encoding + L"\"?>\r\n" +
-                        DropXmlDeclaration(Xml());
+    std::wstring text = L"<?xml version=\"" + version_ + L"\" encoding=\"" + encoding + L"\"?>\r\n" + BodyXml();
     std::string bytes = Encode(text, codePage);  // raises before anything is written
     std::wstring temporary = path + L".tmp";
     HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

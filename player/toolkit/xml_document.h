@@ -69,10 +69,13 @@ public:
     std::wstring Encoding() const { return encoding_; }
     void SetEncoding(const std::wstring& encoding) { encoding_ = encoding; }
     std::wstring Version() const { return version_; }
+    void SetVersion(const std::wstring& version) { version_ = version; }
 
 private:
     IXMLDOMDocument2* Document();
     void Parse(const std::wstring& text);
+    void RestoreDeclaration();
+    std::wstring BodyXml() const;
 
     IXMLDOMDocument2* document_ = nullptr;
     std::wstring fileName_;

@@ -10,11 +10,19 @@
 //   openfile PATH                  fills the visible file dialog and confirms it
 //   popup                          {"open":..}               whether a popup menu is showing
 //   close TITLE                    posts WM_CLOSE
+//   tree TITLE N                   {"nodes":[{"text":..,"depth":..,"expanded":..}],"visible":..}
+//                                  the N-th tree view's nodes in display order (pre-order)
+//   treeclick TITLE N INDEX KIND   selects node INDEX of the N-th tree view and clicks it for real
+//                                  (KIND: dbl = left double click, right = right click)
+//   tabclick TITLE INDEX           a real click on tab INDEX of the page control
+//   choose INDEX                   picks item INDEX of the open popup menu with the keyboard
+//   clickat TITLE                  a real left click in the middle of that top-level window
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -225,6 +233,182 @@ int OpenFile(const std::wstring& path) {
     return 1;
 }
 
+HWND NthOfClass(const std::wstring& title, const char* className, int index) {
+    HWND main = MainWindow(title);
+    int seen = 0;
+    for (HWND child : main != nullptr ? Descendants(main) : std::vector<HWND>{})
+        if (ClassOf(child) == className && seen++ == index) return child;
+    return nullptr;
+}
+
+struct TreeNodeInfo {
+    HTREEITEM item;
+    std::wstring text;
+    int depth;
+    bool expanded;
+};
+
+// Tree items live in the other process: their texts are read through memory allocated there.
+std::vector<TreeNodeInfo> TreeNodes(HWND tree) {
+    std::vector<TreeNodeInfo> nodes;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(tree, &processId);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (process == nullptr) return nodes;
+    const SIZE_T size = sizeof(TVITEMW) + 1024 * sizeof(wchar_t);
+    auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+    std::vector<std::pair<HTREEITEM, int>> stack;
+    auto push_siblings = [&](HTREEITEM first, int depth) {
+        std::vector<HTREEITEM> level;
+        for (HTREEITEM item = first; item != nullptr;
+             item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item))))
+            level.push_back(item);
+        for (auto it = level.rbegin(); it != level.rend(); ++it) stack.emplace_back(*it, depth);
+    };
+    push_siblings(reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0);
+    while (!stack.empty() && remote != nullptr) {
+        auto [item, depth] = stack.back();
+        stack.pop_back();
+        TVITEMW query = {};
+        query.mask = TVIF_TEXT | TVIF_STATE | TVIF_HANDLE;
+        query.hItem = item;
+        query.stateMask = TVIS_EXPANDED;
+        query.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(TVITEMW));
+        query.cchTextMax = 1023;
+        WriteProcessMemory(process, remote, &query, sizeof query, nullptr);
+        SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
+        TVITEMW answer = {};
+        wchar_t text[1024] = {};
+        ReadProcessMemory(process, remote, &answer, sizeof answer, nullptr);
+        ReadProcessMemory(process, remote + sizeof(TVITEMW), text, sizeof text - sizeof(wchar_t), nullptr);
+        nodes.push_back(TreeNodeInfo{item, text, depth, (answer.state & TVIS_EXPANDED) != 0});
+        push_siblings(reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))),
+                      depth + 1);
+    }
+    if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return nodes;
+}
+
+int Tree(const std::wstring& title, int index) {
+    HWND tree = NthOfClass(title, "TTreeView", index);
+    std::string out = "{\"nodes\":[";
+    bool first = true;
+    for (const TreeNodeInfo& node : tree != nullptr ? TreeNodes(tree) : std::vector<TreeNodeInfo>{}) {
+        out += std::string(first ? "" : ",") + "{\"text\":" + Json(node.text) + ",\"depth\":" +
+               std::to_string(node.depth) + ",\"expanded\":" + (node.expanded ? "true" : "false") + "}";
+        first = false;
+    }
+    bool visible = tree != nullptr && IsWindowVisible(tree);
+    Print(out + "],\"visible\":" + (visible ? "true" : "false") + "}");
+    return tree != nullptr ? 0 : 1;
+}
+
+int TreeClick(const std::wstring& title, int index, int nodeIndex, const std::wstring& kind) {
+    HWND tree = NthOfClass(title, "TTreeView", index);
+    std::vector<TreeNodeInfo> nodes = tree != nullptr ? TreeNodes(tree) : std::vector<TreeNodeInfo>{};
+    if (nodeIndex < 0 || nodeIndex >= static_cast<int>(nodes.size())) {
+        Print("{\"clicked\":false}");
+        return 1;
+    }
+    HTREEITEM item = nodes[static_cast<size_t>(nodeIndex)].item;
+    SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    // TVM_GETITEMRECT reads and writes the RECT in the tree's process.
+    DWORD processId = 0;
+    GetWindowThreadProcessId(tree, &processId);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    RECT rect = {};
+    void* remote = process != nullptr ? VirtualAllocEx(process, nullptr, sizeof rect, MEM_COMMIT, PAGE_READWRITE) : nullptr;
+    if (remote != nullptr) {
+        std::memcpy(&rect, &item, sizeof item);  // the message takes the item in the RECT's first bytes
+        WriteProcessMemory(process, remote, &rect, sizeof rect, nullptr);
+        SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, remote, &rect, sizeof rect, nullptr);
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    if (process != nullptr) CloseHandle(process);
+    POINT at = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    ClientToScreen(tree, &at);
+    SetForegroundWindow(GetAncestor(tree, GA_ROOT));
+    SetCursorPos(at.x, at.y);
+    if (kind == L"right") {
+        mouse_event(MOUSEEVENTF_RIGHTDOWN, 0, 0, 0, 0);
+        mouse_event(MOUSEEVENTF_RIGHTUP, 0, 0, 0, 0);
+    } else {
+        for (int click = 0; click < 2; ++click) {
+            mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+            mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+        }
+    }
+    Print("{\"clicked\":true}");
+    return 0;
+}
+
+void Key(WORD key) {
+    keybd_event(static_cast<BYTE>(key), 0, 0, 0);
+    keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_KEYUP, 0);
+}
+
+int Choose(int index) {
+    HWND menu = FindWindowA("#32768", nullptr);
+    if (menu == nullptr || !IsWindowVisible(menu)) {
+        Print("{\"chosen\":false}");
+        return 1;
+    }
+    for (int step = 0; step <= index; ++step) Key(VK_DOWN);
+    Key(VK_RETURN);
+    Print("{\"chosen\":true}");
+    return 0;
+}
+
+int TabClick(const std::wstring& title, int index) {
+    HWND tabs = NthOfClass(title, "TPageControl", 0);
+    DWORD processId = 0;
+    if (tabs != nullptr) GetWindowThreadProcessId(tabs, &processId);
+    HANDLE process = processId != 0 ? OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId) : nullptr;
+    RECT rect = {};
+    void* remote = process != nullptr ? VirtualAllocEx(process, nullptr, sizeof rect, MEM_COMMIT, PAGE_READWRITE) : nullptr;
+    bool found = false;
+    if (remote != nullptr) {
+        found = SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote)) != 0;
+        ReadProcessMemory(process, remote, &rect, sizeof rect, nullptr);
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    if (process != nullptr) CloseHandle(process);
+    if (!found) {
+        Print("{\"clicked\":false}");
+        return 1;
+    }
+    POINT at = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    ClientToScreen(tabs, &at);
+    SetForegroundWindow(GetAncestor(tabs, GA_ROOT));
+    SetCursorPos(at.x, at.y);
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    Print("{\"clicked\":true}");
+    return 0;
+}
+
+int ClickAt(const std::wstring& title) {
+    std::vector<HWND> found = TopLevelWithTitle(title);
+    HWND target = nullptr;
+    for (HWND window : found)
+        if (IsWindowVisible(window)) target = window;
+    if (target == nullptr) {
+        Print("{\"clicked\":false}");
+        return 1;
+    }
+    RECT rect = {};
+    GetWindowRect(target, &rect);
+    SetForegroundWindow(target);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    Print("{\"clicked\":true}");
+    return 0;
+}
+
 int Popup() {
     HWND menu = FindWindowA("#32768", nullptr);
     bool open = menu != nullptr && IsWindowVisible(menu);
@@ -256,6 +440,11 @@ int main() {
     if (command == L"click" && need(5)) return Click(a[2], a[3], _wtoi(a[4].c_str()));
     if (command == L"openfile" && need(3)) return OpenFile(a[2]);
     if (command == L"popup") return Popup();
+    if (command == L"choose" && need(3)) return Choose(_wtoi(a[2].c_str()));
+    if (command == L"clickat" && need(3)) return ClickAt(a[2]);
+    if (command == L"tabclick" && need(4)) return TabClick(a[2], _wtoi(a[3].c_str()));
+    if (command == L"tree" && need(4)) return Tree(a[2], _wtoi(a[3].c_str()));
+    if (command == L"treeclick" && need(6)) return TreeClick(a[2], _wtoi(a[3].c_str()), _wtoi(a[4].c_str()), a[5]);
     if (command == L"close" && need(3)) {
         HWND main = MainWindow(a[2]);
         if (main != nullptr) PostMessageW(main, WM_CLOSE, 0, 0);

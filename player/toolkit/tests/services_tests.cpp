@@ -103,6 +103,26 @@ TEST(XmlDocument, SavesGb2312AsGbkBytesUnderTheDeclaration) {
     DeleteFileW(path.c_str());
 }
 
+TEST(XmlDocument, DeclarationKeepsTheFileEncodingAndIsWrittenOnce) {
+    std::wstring path = TempFile(L"toolkit_xml_declaration.xml");
+    WriteBytes(path, "<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n<!-- kept -->\r\n<scj/>");
+    TXMLDocument document(nullptr);
+    document.LoadFromFile(path);
+    XmlNode declaration = document.Node().FirstChild();
+    ASSERT_FALSE(declaration.IsEmpty());
+    EXPECT_EQ(declaration.NodeName(), L"xml");
+    BSTR xml = nullptr;
+    ASSERT_EQ(declaration.Raw()->get_xml(&xml), S_OK);
+    EXPECT_NE(std::wstring(xml, SysStringLen(xml)).find(L"GB2312"), std::wstring::npos);
+    SysFreeString(xml);
+    document.SaveToFile(path);
+    std::string bytes = FileBytes(path);
+    EXPECT_EQ(bytes.rfind("<?xml version=\"1.0\" encoding=\"GB2312\"?>", 0), 0u);
+    EXPECT_EQ(bytes.find("<?xml", 1), std::string::npos) << bytes;  // one declaration only
+    EXPECT_NE(bytes.find("<!-- kept -->"), std::string::npos);
+    DeleteFileW(path.c_str());
+}
+
 TEST(XmlDocument, BadInputGivesErrorsNotCrashes) {
     TXMLDocument document(nullptr);
     document.LoadFromXml(L"<root><a/></root>");

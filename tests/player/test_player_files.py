@@ -1,0 +1,295 @@
+"""Whole-program checks of the player's files and threads under wine: the channel tree filled
+from the channel database, playing a channel, the favourites list, the update thread against
+update servers on loopback, the connection-settings dialog and the about box.
+
+Each test works on its own copy of the built player folder and writes the data files it needs
+into its "vororur" sub-folder. The player is looked at from outside through uiquery.exe.
+"""
+
+import json
+import os
+import socket
+import subprocess
+import sys
+from pathlib import Path
+
+import pytest
+
+from conftest import wine_usable
+
+if not wine_usable():
+    pytest.skip("wine cannot run 32-bit programs on this machine", allow_module_level=True)
+
+from test_player_shell import TITLE, Player, stage, uiquery, wait_until  # noqa: E402,F401
+
+SOURCE = Path(os.environ.get("KESTRAV_SOURCE_DIR", Path(__file__).resolve().parents[2]))
+SETTINGS = (2, 0)
+ABOUT = (3, 2)
+CHANNELS, FAVOURITES = 0, 1  # tree view positions in the main window
+UPDATED = "节目列表已更新"
+
+
+def database(*channels, comment=False):
+    """GBK bytes of a channel database of (group, name, link) rows."""
+    rows = "".join("<channel><Catalog>%s</Catalog><ChannelName>%s</ChannelName><x><PlayLink>%s</PlayLink></x></channel>\r\n"
+                   % row for row in channels)
+    if comment:
+        rows = "<!-- rows follow -->\r\n" + rows
+    return ('<?xml version="1.0" encoding="GB2312"?>\r\n<root>\r\n%s</root>\r\n' % rows).encode("gbk")
+
+
+def favourites(*entries):
+    body = "".join('<pd id="%s">%s</pd>' % entry for entry in entries)
+    return ('<?xml version="1.0" encoding="GB2312"?><scj>%s</scj>' % body).encode("gbk")
+
+
+def ini(sections):
+    text = ""
+    for name, values in sections:
+        text += "[%s]\r\n" % name + "".join("%s=%s\r\n" % kv for kv in values)
+    return text.encode("gbk")
+
+
+def read_ini(path):
+    return read_ini_bytes(path.read_bytes())
+
+
+def tree(player, index):
+    return [(n["text"], n["depth"], n["expanded"]) for n in player.query("tree", TITLE, index).get("nodes", [])]
+
+
+def played_urls(player):
+    if not player.ziv_log.exists():
+        return []
+    lines = player.ziv_log.read_text(encoding="utf-8", errors="replace").splitlines()
+    return [line.split("put URL=", 1)[1] for line in lines if "put URL=" in line]
+
+
+def refused_port():
+    """A loopback port with nothing listening: connections to it are refused at once."""
+    sock = socket.socket()
+    sock.bind(("127.0.0.1", 0))
+    port = sock.getsockname()[1]
+    sock.close()
+    return port
+
+
+class UpdateServer:
+    def __init__(self, root, rules=""):
+        rules_path = root.parent / ("rules-%s.txt" % root.name)
+        rules_path.write_text(rules, encoding="utf-8")
+        self.log = root.parent / ("updsrv-%s.log" % root.name)
+        self.process = subprocess.Popen([sys.executable, str(SOURCE / "tools" / "updsrv.py"), "--root", str(root),
+                                         "--rules", str(rules_path), "--log", str(self.log)],
+                                        stdout=subprocess.PIPE, text=True)
+        self.port = json.loads(self.process.stdout.readline())["port"]
+
+    def url(self, path):
+        return "http://127.0.0.1:%d/%s" % (self.port, path)
+
+    def requests(self):
+        if not self.log.exists():
+            return []
+        return [json.loads(line)["path"] for line in self.log.read_text().splitlines() if line.strip()]
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(10)
+        self.process.stdout.close()
+
+
+@pytest.fixture
+def updsrv(tmp_path):
+    started = []
+
+    def start(name, files, rules=""):
+        root = tmp_path / name
+        root.mkdir()
+        for file_name, data in files.items():
+            (root / file_name).write_bytes(data)
+        server = UpdateServer(root, rules)
+        started.append(server)
+        return server
+
+    yield start
+    for server in started:
+        server.stop()
+
+
+@pytest.fixture
+def run_player(tmp_path):
+    started = []
+
+    def start(folder):
+        env_backup = {k: os.environ.pop(k) for k in ("http_proxy", "HTTP_PROXY") if k in os.environ}
+        try:
+            player = Player(folder, tmp_path).start()
+        finally:
+            os.environ.update(env_backup)
+        started.append(player)
+        return player
+
+    yield start
+    for player in started:
+        player.stop()
+
+
+def settings_without_servers():
+    return ini([("升级信息", [("数据库版本", "2008-1-1")])])
+
+
+def test_tree_groups_channels_in_file_order_fully_collapsed(stage, run_player):
+    (stage / "vororur" / "bfsjk.xml").write_bytes(database(
+        ("A", "a1", "http://h/1"), ("B", "b1", "http://h/2"), ("A", "a2", "http://h/3"), comment=True))
+    (stage / "vororur" / "zhuce.ini").write_bytes(settings_without_servers())
+    player = run_player(stage)
+    assert wait_until(lambda: tree(player, CHANNELS))
+    assert tree(player, CHANNELS) == [("A", 0, False), ("a1", 1, False), ("a2", 1, False), ("B", 0, False),
+                                      ("b1", 1, False)]
+
+
+def test_double_click_plays_a_channel_and_the_popup_is_for_channels_only(stage, run_player):
+    (stage / "vororur" / "bfsjk.xml").write_bytes(database(
+        ("新闻", "新闻一台", "http://h/first"), ("新闻", "A&quot;B", "http://h/quoted"),
+        ("体育", "新闻一台", "http://h/second")))
+    (stage / "vororur" / "zhuce.ini").write_bytes(settings_without_servers())
+    player = run_player(stage)
+    assert wait_until(lambda: tree(player, CHANNELS))
+    player.query("treeclick", TITLE, CHANNELS, 0, "dbl")  # a group: it only opens
+    nodes = tree(player, CHANNELS)
+    assert nodes[0] == ("新闻", 0, True)
+    assert played_urls(player) == []
+    # Two channels of that name: the first one's address plays.
+    first = [i for i, n in enumerate(nodes) if n[0] == "新闻一台"][0]
+    player.query("treeclick", TITLE, CHANNELS, first, "dbl")
+    assert wait_until(lambda: played_urls(player) == ["http://h/first"]), played_urls(player)
+    quoted = [i for i, n in enumerate(tree(player, CHANNELS)) if n[0] == 'A"B'][0]
+    player.query("treeclick", TITLE, CHANNELS, quoted, "dbl")
+    assert wait_until(lambda: played_urls(player)[-1:] == ["http://h/quoted"]), played_urls(player)
+
+    player.query("treeclick", TITLE, CHANNELS, 0, "right")
+    assert not player.query("popup").get("open")
+    player.query("treeclick", TITLE, CHANNELS, quoted, "right")
+    assert wait_until(lambda: player.query("popup").get("open"))
+    player.query("choose", 0)  # "播放"
+    assert wait_until(lambda: len(played_urls(player)) == 3)
+
+
+def test_favourites_load_add_move_remove_and_play(stage, run_player):
+    vororur = stage / "vororur"
+    vororur.joinpath("bfsjk.xml").write_bytes(database(("新闻", "新闻一台", "http://h/news"),
+                                                       ("新闻", "无地址", "")))
+    vororur.joinpath("zhuce.ini").write_bytes(settings_without_servers())
+    vororur.joinpath("scjwj.xml").write_bytes(favourites(("新闻一台", "http://h/old"), ("甲", "http://h/a"),
+                                                         ("甲", "http://h/a2"), ("无地址", "http://h/keep")))
+    player = run_player(stage)
+    assert wait_until(lambda: tree(player, FAVOURITES))
+    assert [n[0] for n in tree(player, FAVOURITES)] == ["新闻一台", "甲", "甲", "无地址"]
+
+    player.query("tabclick", TITLE, FAVOURITES)
+    assert wait_until(lambda: player.query("tree", TITLE, FAVOURITES).get("visible"))
+    player.query("treeclick", TITLE, FAVOURITES, 1, "dbl")  # two equal names: the first plays
+    assert wait_until(lambda: played_urls(player) == ["http://h/a"]), played_urls(player)
+
+    def add(name):
+        player.query("tabclick", TITLE, CHANNELS)
+        assert wait_until(lambda: player.query("tree", TITLE, CHANNELS).get("visible"))
+        index = [i for i, n in enumerate(tree(player, CHANNELS)) if n[0] == name][0]
+        player.query("treeclick", TITLE, CHANNELS, index, "right")
+        assert wait_until(lambda: player.query("popup").get("open"))
+        player.query("choose", 2)  # "添加到收藏夹"
+
+    add("新闻一台")  # already there: its entry moves to the end with the current address
+    assert wait_until(lambda: vororur.joinpath("scjwj.xml").read_bytes().decode("gbk").rfind("http://h/news") > 0)
+    text = vororur.joinpath("scjwj.xml").read_bytes().decode("gbk")
+    assert text.startswith('<?xml version="1.0" encoding="GB2312"?>')
+    assert text.count('id="新闻一台"') == 1 and "http://h/old" not in text
+    assert text.rfind('id="新闻一台"') > text.rfind('id="无地址"')  # moved to the end of the file
+    assert [n[0] for n in tree(player, FAVOURITES)] == ["新闻一台", "甲", "甲", "无地址"]
+
+    before = vororur.joinpath("scjwj.xml").read_bytes()
+    add("无地址")  # no stream address: the old favourite of that name stays
+    assert vororur.joinpath("scjwj.xml").read_bytes() == before
+
+    player.query("tabclick", TITLE, FAVOURITES)
+    assert wait_until(lambda: player.query("tree", TITLE, FAVOURITES).get("visible"))
+    player.query("treeclick", TITLE, FAVOURITES, 1, "right")
+    assert wait_until(lambda: player.query("popup").get("open"))
+    player.query("choose", 2)  # "删除": the first 甲 goes
+    assert wait_until(lambda: [n[0] for n in tree(player, FAVOURITES)] == ["新闻一台", "甲", "无地址"])
+    assert "http://h/a<" not in vororur.joinpath("scjwj.xml").read_bytes().decode("gbk")
+    assert "http://h/a2" in vororur.joinpath("scjwj.xml").read_bytes().decode("gbk")
+
+
+def description(version, date, servers, data_url):
+    return ini([("升级信息", [("数据库版本", version)]), ("更新服务器日期", [("日期", date)]),
+                ("服务器", servers), ("升级内容", [("数据", data_url)])])
+
+
+def test_update_takes_the_second_server_and_replaces_the_database(stage, run_player, updsrv):
+    new_database = database(("新组", "新频道", "http://h/new"))
+    broken = updsrv("broken", {}, "/up.ini html\n")  # an error page with status 200
+    server = updsrv("good", {"bfsjk.xml": new_database})
+    (Path(stage) / "vororur" / "zhuce.ini").write_bytes(ini([
+        ("服务器", [("a", "http://127.0.0.1:%d/up.ini" % refused_port()), ("b", broken.url("up.ini")),
+                  ("c", server.url("up.ini"))]),
+        ("更新服务器日期", [("日期", "2008-1-1")]), ("升级信息", [("数据库版本", "2008-1-1")])]))
+    good_root = Path(server.log).parent / "good"
+    good_root.joinpath("up.ini").write_bytes(description(
+        "2008-1-2", "2008-1-2", [("x", "http://127.0.0.1:1/up.ini"), ("y", "http://127.0.0.1:2/up.ini")],
+        server.url("bfsjk.xml")))
+    (stage / "vororur" / "bfsjk.xml").write_bytes(database(("旧组", "旧频道", "http://h/old")))
+    player = run_player(stage)
+    assert player.wait_panel(UPDATED, timeout=60), player.panel(0)
+    assert wait_until(lambda: [n[0] for n in tree(player, CHANNELS)] == ["新组", "新频道"])
+    assert player.query("tree", TITLE, CHANNELS)["visible"]
+    settings = read_ini(stage / "vororur" / "zhuce.ini")
+    assert settings["服务器"] == [("x", "http://127.0.0.1:1/up.ini"), ("y", "http://127.0.0.1:2/up.ini")]
+    assert settings["更新服务器日期"] == [("日期", "2008-1-2")]
+    assert settings["升级信息"] == [("数据库版本", "2008-1-2")]
+    assert (stage / "vororur" / "bfsjk.xml").read_bytes() == new_database
+    assert not (stage / "vororur" / "up.ini").exists() and not (stage / "vororur" / "linshi.xml").exists()
+    assert broken.requests() == ["/up.ini"]
+
+
+@pytest.mark.parametrize("rule", ["/bfsjk.xml truncate=40\n", "/bfsjk.xml html\n", "/bfsjk.xml 404\n"])
+def test_a_bad_database_download_changes_nothing(stage, run_player, updsrv, rule):
+    server = updsrv("srv", {"bfsjk.xml": database(("新组", "新频道", "http://h/new"))}, rule)
+    root = Path(server.log).parent / "srv"
+    local = ini([("服务器", [("1", server.url("up.ini"))]), ("更新服务器日期", [("日期", "2008-1-9")]),
+                 ("升级信息", [("数据库版本", "2008-1-9")])])
+    # Remote date 2008-1-10 is older than 2008-1-9 byte for byte, and its server list is empty.
+    root.joinpath("up.ini").write_bytes(description("2008-2-1", "2008-1-10", [], server.url("bfsjk.xml")))
+    vororur = stage / "vororur"
+    vororur.joinpath("zhuce.ini").write_bytes(local)
+    old = database(("旧组", "旧频道", "http://h/old"))
+    vororur.joinpath("bfsjk.xml").write_bytes(old)
+    player = run_player(stage)
+    assert wait_until(lambda: "/bfsjk.xml" in server.requests(), timeout=60)
+    assert wait_until(lambda: not vororur.joinpath("up.ini").exists())
+    assert not wait_until(lambda: player.panel(0) == UPDATED, timeout=3)
+    assert vororur.joinpath("bfsjk.xml").read_bytes() == old
+    assert read_ini(vororur / "zhuce.ini") == read_ini_bytes(local)
+    assert not vororur.joinpath("linshi.xml").exists()
+    assert [n[0] for n in tree(player, CHANNELS)] == ["旧组", "旧频道"]
+
+
+def test_settings_dialog_shows_bounds_and_saves_every_key(stage, run_player):
+    (stage / "vororur" / "zhuce.ini").write_bytes(ini([("udp", [("udp", "20")]), ("tcp", [("tcp", "70000")])]))
+    player = run_player(stage)
+    player.command(SETTINGS)
+    assert wait_until(lambda: uiquery("find", "连接设置", env=player.env).get("found"))
+    uiquery("click", "连接设置", "TButton", 0, env=player.env)  # "确定"
+    assert wait_until(lambda: not uiquery("find", "连接设置", env=player.env).get("found"))
+    settings = read_ini(stage / "vororur" / "zhuce.ini")
+    assert {name: values[0][1] for name, values in settings.items()} == {
+        "udp": "50", "tcp": "65535", "pdlj": "1", "wllj": "1", "wllx": "3", "upnp": "2", "pjlj": "2"}
+
+
+def test_about_box_closes_on_a_click(stage, run_player):
+    (stage / "vororur" / "zhuce.ini").write_bytes(settings_without_servers())
+    player = run_player(stage)
+    player.command(ABOUT)
+    assert wait_until(lambda: uiquery("find", "关于...", env=player.env).get("found"))
+    uiquery("clickat", "关于...", env=player.env)
+    assert wait_until(lambda: not uiquery("find", "关于...", env=player.env).get("found"))
