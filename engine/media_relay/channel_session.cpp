@@ -8,9 +8,11 @@
 #include "engine_tables.h"
 #include "engine_tick.h"
 #include "guid_text.h"
+#include "link_manager.h"
 #include "message_ids.h"
 #include "packet_header.h"
 #include "peer_address.h"
+#include "peer_exchange.h"
 #include "peer_record.h"
 #include "peer_transfer.h"
 #include "piece_scheduler.h"
@@ -22,7 +24,6 @@
 #include "sys_info_fields.h"
 #include "wire_bytes.h"
 
-#include "session_parts.h"
 
 namespace {
 
@@ -80,9 +81,9 @@ void CChannelSession::DeleteParts() {
     m_stream_server = nullptr;
     delete m_stream_buffer;
     m_stream_buffer = nullptr;
-    DeletePeerExchange(m_peer_exchange);
+    delete m_peer_exchange;
     m_peer_exchange = nullptr;
-    DeleteLinkManager(m_link_manager);
+    delete m_link_manager;
     m_link_manager = nullptr;
 }
 
@@ -266,19 +267,19 @@ void CChannelSession::DispatchPacket(uint32_t source_kind, const NetSockAddr* se
                                      uint32_t length) {
     switch (packet[kPacketTypeOffset]) {
         case kTypeJoinReply:
-            LinkManagerType1Reply(m_link_manager, source_kind, sender, packet, length);
+            if (m_link_manager) m_link_manager->OnType1Reply(source_kind, sender, packet, length);
             break;
         case kTypeAnnounceReply:
-            LinkManagerType2Reply(m_link_manager, source_kind, sender, packet, length);
+            if (m_link_manager) m_link_manager->OnType2Reply(source_kind, sender, packet, length);
             break;
         case kTypeStatusReply:
-            LinkManagerType3Reply(m_link_manager, source_kind, sender, packet, length);
+            if (m_link_manager) m_link_manager->OnType3Reply(source_kind, sender, packet, length);
             break;
         case kTypeHello:
-            PeerExchangeHello(m_peer_exchange, sender, packet, length);
+            if (m_peer_exchange) m_peer_exchange->OnHello(sender, packet, length);
             break;
         case kTypePeerList:
-            PeerExchangePeerList(m_peer_exchange, sender, packet, length);
+            if (m_peer_exchange) m_peer_exchange->OnPeerList(sender, packet, length);
             break;
         default:
             break;  // other types carry nothing for the session

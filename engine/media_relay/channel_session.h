@@ -5,9 +5,6 @@
 //
 // CChannelSession is the base with the pool-less defaults; CRelaySession (relay_session.h) is
 // the one that is created. Everything runs on the framework's message loop thread.
-//
-// The session reaches the parts it drives through session_parts.h. The piece scheduler is not
-// created yet: without it no transfer runs, and handed-over connections are closed.
 #pragma once
 
 #include <cstdint>

@@ -3,11 +3,12 @@
 #include <new>
 
 #include "engine_tables.h"
+#include "link_manager.h"
 #include "message_ids.h"
 #include "peer_address.h"
 #include "peer_address_pool.h"
+#include "peer_exchange.h"
 #include "piece_scheduler.h"
-#include "session_parts.h"
 
 CRelaySession::CRelaySession(void* create_param_block) : CChannelSession(create_param_block) {}
 
@@ -22,10 +23,12 @@ bool CRelaySession::Open() {
     CoreRegisterMessageBase(MSG_RELAY_BASE);
     m_pool = new (std::nothrow) CPeerAddressPool(this, kPoolRestMs);
     if (!m_pool) return false;
-    m_link_manager = CreateLinkManager(this, LinkCount(), LinkEntries());
-    if (HasLinkManager() && !m_link_manager) return false;
-    m_peer_exchange = CreatePeerExchange(this);
-    if (HasPeerExchange() && !m_peer_exchange) return false;
+    m_link_manager = new (std::nothrow) CLinkManager(this);
+    if (!m_link_manager) return false;
+    m_link_manager->SetLinks(LinkCount(), LinkEntries());  // its first broadcast goes out now
+    m_peer_exchange = new (std::nothrow) CPeerExchange(this);
+    if (!m_peer_exchange) return false;
+    m_peer_exchange->Start(true);
     m_scheduler = new (std::nothrow) CPieceScheduler(this);
     if (!m_scheduler) return false;
     m_scheduler->StartScheduler(SourcePeerCount(), SourcePeers());
@@ -53,7 +56,7 @@ bool CRelaySession::NeedMorePeers() {
 }
 
 void CRelaySession::BroadcastToLinks() {
-    LinkManagerBroadcast(m_link_manager);
+    if (m_link_manager) m_link_manager->Broadcast();
 }
 
 void CRelaySession::ExpirePeers() {

@@ -16,7 +16,6 @@
 #include "platform.h"
 #include "relay_session.h"
 #include "session_blocks.h"
-#include "session_parts.h"
 #include "shared_memory.h"
 #include "stream_server.h"
 #include "test_binding.h"
@@ -369,7 +368,6 @@ TEST_F(RelaySessionTest, ReceiveDropsShortOrUnmarkedDatagramsAndPassesEveryType)
 }
 
 TEST_F(RelaySessionTest, JoinReplyFromTheLinkServerBringsTheSessionUp) {
-    if (!HasLinkManager()) GTEST_SKIP() << "the link manager is not part of this build";
     params.links = {{kLoopback, 7000}};
     auto session = OpenSession();
     ASSERT_TRUE(session);
