@@ -1,10 +1,11 @@
 import itertools
-import json
 import os
-import subprocess
 import sys
 
 import pytest
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "harness"))
+from link_server import link_servers  # noqa: E402
 
 HERE = os.path.dirname(__file__)
 SOURCE_DIR = os.environ.get("KESTRAV_SOURCE_DIR", os.path.join(HERE, "..", ".."))
@@ -40,45 +41,7 @@ def relay_hosts(tmp_path):
         h.kill()
 
 
-class LinkServer:
-    def __init__(self, args, log_path):
-        self.log_path = log_path
-        self.process = subprocess.Popen(
-            ["/usr/bin/python3", os.path.join(TOOLS, "linksrv.py"), "--udp", "127.0.0.1:0", "--log", log_path]
-            + list(args), stdout=subprocess.PIPE, text=True)
-        line = self.process.stdout.readline()
-        if not line:
-            self.process.wait(5)
-            raise RuntimeError("linksrv.py did not start")
-        self.udp_port = json.loads(line)["udp"]
-
-    def log_entries(self):
-        try:
-            with open(self.log_path) as f:
-                return [json.loads(line) for line in f if line.strip()]
-        except FileNotFoundError:
-            return []
-
-    def stop(self):
-        self.process.terminate()
-        try:
-            self.process.wait(5)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
-        self.process.stdout.close()
-
-
 @pytest.fixture
 def linksrv(tmp_path):
     """Starts link servers on 127.0.0.1 with the given arguments; all stop after the test."""
-    started = []
-
-    def start(*args):
-        server = LinkServer(args, str(tmp_path / ("linksrv%d.log" % len(started))))
-        started.append(server)
-        return server
-
-    yield start
-    for server in started:
-        server.stop()
+    yield from link_servers(tmp_path)
