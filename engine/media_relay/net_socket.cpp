@@ -1,6 +1,7 @@
 #include "net_socket.h"
 
 #include "engine_tables.h"
+#include "message_ids.h"
 #include "platform.h"
 
 CNetSocket::CNetSocket() : m_id(-1), m_sink(&CSocketEventSink::Null()) {}
@@ -10,6 +11,25 @@ CNetSocket::~CNetSocket() {
 }
 
 int CNetSocket::OnMessage(FrameworkMessage*) {
+    return 0;
+}
+
+int CNetSocket::DispatchConnectionEvent(const FrameworkMessage& msg, uint32_t data_id, uint32_t closed_id) {
+    const uint32_t id = msg.id;
+    const uint32_t p1 = msg.p1;
+    const uint32_t p2 = msg.p2;
+    CSocketEventSink* sink = m_sink;
+    if (id == data_id) {
+        void* buffer = reinterpret_cast<void*>(static_cast<uintptr_t>(p1));
+        if (buffer && p2 > 0) sink->OnData(this, static_cast<const uint8_t*>(buffer), p2);
+        NetFreeBuffer(buffer);
+    } else if (id == closed_id) {
+        sink->OnClosed(this, p1);
+    } else if (id == MSG_NET_CONNECTED) {
+        sink->OnConnected(this);
+    } else if (id == MSG_NET_CONNECT_FAILED) {
+        sink->OnConnectFailed(this, p1);
+    }
     return 0;
 }
 

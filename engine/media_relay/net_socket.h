@@ -40,6 +40,10 @@ public:
 protected:
     // Reads and drops the platform's socket error after a refused call.
     static void DropLastError();
+    // Hands one event of a connection to the sink: data (buffer freed afterwards), close,
+    // connect result. The sink may delete this socket inside any call, so nothing of the
+    // object is touched after it.
+    int DispatchConnectionEvent(const FrameworkMessage& msg, uint32_t data_id, uint32_t closed_id);
 
     int32_t m_id;
     CSocketEventSink* m_sink;

@@ -13,31 +13,7 @@ CTcpSocket::CTcpSocket(int socket_id) {
 }
 
 int CTcpSocket::OnMessage(FrameworkMessage* msg) {
-    // The sink may delete this socket inside any call: only locals are used after it.
-    const uint32_t id = msg->id;
-    const uint32_t p1 = msg->p1;
-    const uint32_t p2 = msg->p2;
-    CSocketEventSink* sink = m_sink;
-    switch (id) {
-    case MSG_NET_DATA: {
-        void* buffer = reinterpret_cast<void*>(static_cast<uintptr_t>(p1));
-        if (buffer && p2 > 0) sink->OnData(this, static_cast<const uint8_t*>(buffer), p2);
-        NetFreeBuffer(buffer);
-        break;
-    }
-    case MSG_NET_CLOSED:
-        sink->OnClosed(this, p1);
-        break;
-    case MSG_NET_CONNECTED:
-        sink->OnConnected(this);
-        break;
-    case MSG_NET_CONNECT_FAILED:
-        sink->OnConnectFailed(this, p1);
-        break;
-    default:
-        break;
-    }
-    return 0;
+    return DispatchConnectionEvent(*msg, MSG_NET_DATA, MSG_NET_CLOSED);
 }
 
 bool CTcpSocket::Send(const void* data, uint32_t length) {
