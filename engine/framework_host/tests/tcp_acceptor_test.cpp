@@ -13,6 +13,7 @@
 #include "framework_manager.h"
 #include "message_ids.h"
 #include "module_table.h"
+#include "plain_test_module.h"
 
 namespace {
 
@@ -65,19 +66,7 @@ void Put(int slot, Fn fn) {
     NetTable[slot] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(fn));
 }
 
-struct Component : CMessageObject {};
-
-uint32_t ENGINE_CALL CreateComponent(void*) {
-    return (new Component)->AsTarget();
-}
-int ENGINE_CALL DestroyComponent(uint32_t h) {
-    delete CMessageObject::FromTarget(h);
-    return 1;
-}
-ModuleRegistration* ENGINE_CALL TestModule(ModuleRegistration* r) {
-    *r = {kModuleInterfaceVersion, 4242, &CreateComponent, &DestroyComponent};
-    return r;
-}
+using plain_test_module::TestModule;
 
 class AcceptorFixture : public ::testing::Test {
 protected:

@@ -12,6 +12,7 @@
 #include "framework_manager.h"
 #include "message_ids.h"
 #include "module_table.h"
+#include "plain_test_module.h"
 
 namespace {
 
@@ -34,18 +35,7 @@ int ENGINE_CALL SetTimer(uint32_t ms, uint32_t repeat, uint32_t target, uint32_t
     return 5;
 }
 
-struct Component : CMessageObject {};
-uint32_t ENGINE_CALL CreateComponent(void*) {
-    return (new Component)->AsTarget();
-}
-int ENGINE_CALL DestroyComponent(uint32_t h) {
-    delete CMessageObject::FromTarget(h);
-    return 1;
-}
-ModuleRegistration* ENGINE_CALL TestModule(ModuleRegistration* r) {
-    *r = {kModuleInterfaceVersion, 4242, &CreateComponent, &DestroyComponent};
-    return r;
-}
+using plain_test_module::TestModule;
 
 class ReceiverFixture : public ::testing::Test {
 protected:
