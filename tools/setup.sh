@@ -17,7 +17,6 @@ packages=(
   googletest libgtest-dev
   python3 python3-pytest
   curl ffmpeg imagemagick xdotool
-  qemu-user-static
 )
 
 missing=()
@@ -43,6 +42,21 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
   $SUDO sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
   grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
   $SUDO locale-gen >/dev/null
+fi
+
+# Machines that run no 32-bit code natively hand it to qemu's user-mode emulator. Bookworm's
+# qemu 7.2 cannot start wine32 (it ignores MAP_FIXED_NOREPLACE, so wine's loader cannot lay out
+# its address space); the emulator from bookworm-backports can.
+backports=/etc/apt/sources.list.d/zentavo-backports.list
+if [ ! -f "$backports" ]; then
+  echo 'deb http://deb.debian.org/debian bookworm-backports main' | $SUDO tee "$backports" >/dev/null
+  need_update=1
+fi
+qemu_version=$(dpkg-query -W -f='${Version}' qemu-user-static 2>/dev/null || true)
+if [ -z "$qemu_version" ] || dpkg --compare-versions "$qemu_version" lt 1:10; then
+  echo "setup: installing qemu-user-static from bookworm-backports"
+  [ "${need_update:-0}" -eq 1 ] && $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user-static >/dev/null
 fi
 
 "$here/tools/enable_i386.sh"
