@@ -6,6 +6,7 @@ import json
 import os
 import queue
 import shutil
+import signal
 import socket
 import struct
 import subprocess
@@ -14,6 +15,14 @@ import time
 import uuid
 
 ENGINE_DIR = os.environ.get("KESTRAV_ENGINE_DIR", "")
+# Set for the Windows build: the engine is the set of PE files of dist/engine, run under wine
+# in this run's prefix (or in a private clone of it; see prefix_clone).
+WINE_DIR = os.environ.get("KESTRAV_WINE_DIR", "")
+UNDER_WINE = bool(WINE_DIR)
+SOURCE_DIR = os.environ.get("KESTRAV_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", ".."))
+WINE_RUN = os.path.join(SOURCE_DIR, "tools", "wine-run")
+WINE_ENV = os.path.join(SOURCE_DIR, "tools", "wine-env")
+ENGINE_SUFFIXES = (".exe", ".dll", ".DLL") if UNDER_WINE else (".so", ".exe")
 
 NATIVE_ENV = {
     "ASAN_OPTIONS": "detect_leaks=0:abort_on_error=0:halt_on_error=1",
@@ -26,8 +35,43 @@ def copy_engine(dest):
     os.makedirs(dest, exist_ok=True)
     for name in os.listdir(ENGINE_DIR):
         src = os.path.join(ENGINE_DIR, name)
-        if os.path.isfile(src) and (name.endswith(".so") or name.endswith(".exe")):
+        if os.path.isfile(src) and name.endswith(ENGINE_SUFFIXES):
             shutil.copy2(src, os.path.join(dest, name))
+    return dest
+
+
+def module_file(module):
+    """The file a module name stands for in this build: "WIX.DLL" natively is libWIX.so."""
+    return module if UNDER_WINE else "lib" + module.split(".")[0] + ".so"
+
+
+def emulated_i386():
+    """True where 32-bit code runs through qemu's user-mode emulator (binfmt_misc)."""
+    try:
+        with open("/proc/sys/fs/binfmt_misc/qemu-i386") as f:
+            return f.readline().strip() == "enabled"
+    except OSError:
+        return False
+
+
+def bad_write_fault_code():
+    """The exception code a write through a null pointer raises. Under wine on qemu's user-mode
+    emulator the signal reaches wine without the page-fault trap number, so wine reports an
+    illegal instruction instead of an access violation."""
+    return "0xc000001d" if UNDER_WINE and emulated_i386() else "0xc0000005"
+
+
+def program_path(path):
+    """A path as the program itself sees it: under wine, the Z: drive form."""
+    return "Z:" + path.replace("/", "\\") if UNDER_WINE else path
+
+
+def prefix_clone(dest):
+    """A private wine prefix (hardlink clone of this run's template) with its own wineserver,
+    for a host whose named objects must not meet those of the others. Natively: None."""
+    if not UNDER_WINE:
+        return None
+    subprocess.run([WINE_ENV, "clone", os.path.join(WINE_DIR, "template"), dest], check=True)
     return dest
 
 
@@ -88,10 +132,16 @@ class EngineHost:
         full_env.update(env or {})
         self.events = queue.Queue()
         self.seen = []
+        command = [os.path.join(self.engine, program)] + list(args)
+        if UNDER_WINE:
+            # No time limit of wine-run's own: the test decides when a host has run long enough.
+            full_env.setdefault("WINE_TIMEOUT", "0")
+            command = [WINE_RUN] + command
         self.proc = subprocess.Popen(
-            [os.path.join(self.engine, program)] + list(args),
+            command,
             stdin=subprocess.PIPE if stdin else subprocess.DEVNULL,
-            stdout=subprocess.PIPE, stderr=subprocess.PIPE, cwd=workdir, env=full_env)
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE, cwd=workdir, env=full_env,
+            start_new_session=UNDER_WINE)
         self.stderr_lines = []
         threading.Thread(target=self._read_stdout, daemon=True).start()
         threading.Thread(target=self._read_stderr, daemon=True).start()
@@ -205,7 +255,11 @@ class EngineHost:
 
     def kill(self):
         if self.proc.poll() is None:
-            self.proc.kill()
+            if UNDER_WINE:
+                # wine-run's time limit and the wine process under it are one process group.
+                os.killpg(self.proc.pid, signal.SIGKILL)
+            else:
+                self.proc.kill()
             self.proc.wait()
         self.cleanup()
 

@@ -48,8 +48,7 @@ def test_each_host_program_loads_its_own_module(host_factory, program, module):
     lines = h.log_lines()
     others = {"JEV.DLL", "ZOQ.DLL", "DRX.DLL", "FOJ.DLL"} - {module}
     assert not [l for l in lines if any(o in l for o in others)]
-    native_file = "lib" + module.split(".")[0] + ".so"
-    if os.path.exists(os.path.join(h.engine, native_file)):
+    if os.path.exists(os.path.join(h.engine, engine_host.module_file(module))):
         assert "LoadModule %s Failed 126" % module not in lines
     else:
         assert "LoadModule %s Failed 126" % module in lines
@@ -76,7 +75,7 @@ def test_queued_modules_load_in_order_and_twice_when_queued_twice(host_factory):
 
 def test_without_the_port_list_module_nothing_is_published(host_factory, tmp_path):
     engine = engine_host.copy_engine(str(tmp_path / "engine"))
-    os.unlink(os.path.join(engine, "libWIX.so"))
+    os.unlink(os.path.join(engine, engine_host.module_file("WIX.DLL")))
     h = host_factory(["--tcp", "0", "--udp", "0"])
     h.wait_event("started")
     assert h.quit() == 0
