@@ -13,21 +13,33 @@ cmake --preset native >/dev/null && cmake --build --preset native -j"$jobs" >/de
 
 work=$(mktemp -d)
 pids=()
+prefixes=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   wait 2>/dev/null || true
+  for prefix in "${prefixes[@]}"; do WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT
 
 # Windows programs run under wine where it can; otherwise the engine's native i386 build runs.
 engine=build/native/native/engine
-run_host() { "$engine/QEB.exe" "$@"; }
+prepare_host() { :; }  # name
+run_host() { shift; "$engine/QEB.exe" "$@"; }
 if ./tools/wine-env usable 2>/dev/null; then
   engine=build/windows/dist/engine
   ./tools/wine-env up "$work/wine" >/dev/null
-  export WINEPREFIX="$work/wine/run"
-  run_host() { WINE_TIMEOUT=$((seconds + 60)) ./tools/wine-run "$engine/QEB.exe" "$@"; }
+  prefixes+=("$work/wine/run")
+  # Each host has a prefix of its own: the engine's named blocks (the channel's statistics
+  # block among them) are per machine, and two peers of one channel use the same names.
+  prepare_host() {  # name
+    ./tools/wine-env clone "$work/wine/template" "$work/wine/$1"
+    prefixes+=("$work/wine/$1")
+  }
+  run_host() {  # name, arguments...
+    local prefix="$work/wine/$1"; shift
+    WINEPREFIX=$prefix WINE_TIMEOUT=$((seconds + 60)) ./tools/wine-run "$engine/QEB.exe" "$@"
+  }
   echo "engine hosts run under wine"
 else
   echo "engine hosts run natively: $(./tools/wine-env usable 2>&1 || true)"
@@ -53,8 +65,9 @@ link_udp=$(json_field udp <"$work/linksrv.out")
 
 start_peer() {  # name, extra arguments...
   local name=$1; shift
+  prepare_host "$name"
   QUIB_LOG="$work/$name.log" QUIB_SHM_NS="demo_$name" KUZ_BIND_ADDR=127.0.0.1 \
-    run_host --tcp 0 --udp 0 --no-stdin --seconds "$seconds" --status-ms 0 \
+    run_host "$name" --tcp 0 --udp 0 --no-stdin --seconds "$seconds" --status-ms 0 \
     --channel "$channel" --link "127.0.0.1:$link_udp" "$@" >"$work/$name.out" 2>"$work/$name.err" &
   pids+=($!)
 }
