@@ -6,7 +6,9 @@
 
 CMessageObject::~CMessageObject() {
     CoreUnregisterObject(this);
-    m_validity = OBJECT_DEAD;
+    // The loop reads this word after the object is gone. The object's lifetime ends here, so an
+    // optimiser drops a plain store as dead; a volatile one is always written.
+    *static_cast<volatile uint32_t*>(&m_validity) = OBJECT_DEAD;
 }
 
 int CMessageObject::OnMessage(FrameworkMessage*) {
