@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -22,11 +23,15 @@ namespace core_test {
 
 namespace {
 
-// The log goes to a file of this run unless the caller chose one.
+// The log goes to a file of this run ("{pid}" in its name is the process id) unless the
+// caller chose a fixed one. Process ids repeat across runs (a fresh wine prefix numbers its
+// processes alike), so a file an earlier run left under this run's name is removed before the
+// core opens it; the tests count the lines they wrote.
 class LogFileEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         if (!std::getenv("QUIB_LOG")) SetEnv("QUIB_LOG", "quib_tests_{pid}.log");
+        if (std::strstr(std::getenv("QUIB_LOG"), "{pid}")) std::remove(LogPath().c_str());
     }
 };
 const auto* const g_log_environment = ::testing::AddGlobalTestEnvironment(new LogFileEnvironment);

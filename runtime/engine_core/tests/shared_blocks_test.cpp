@@ -7,7 +7,9 @@
 #include "block_pattern.h"
 #include "core_test_support.h"
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <dirent.h>
 #include <unistd.h>
 #endif
@@ -36,13 +38,17 @@ protected:
         SetEnv("QUIB_SHM_NS", nullptr);
     }
 
-    // Native named blocks live in /dev/shm as "<ns>.<name>"; true when that entry exists.
-    bool ObjectExists(const std::string& name_in_dev_shm) const {
+    // True while the block's name still names an object another process could open: under
+    // Windows a file mapping of that name, natively the /dev/shm entry "<ns>.<entry>".
+    bool NameExists(const std::string& block_name, const std::string& dev_shm_entry) const {
 #if defined(_WIN32)
-        (void)name_in_dev_shm;
-        return true;
+        (void)dev_shm_entry;
+        HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, block_name.c_str());
+        if (mapping) CloseHandle(mapping);
+        return mapping != nullptr;
 #else
-        return access(("/dev/shm/" + ns_ + "." + name_in_dev_shm).c_str(), F_OK) == 0;
+        (void)block_name;
+        return access(("/dev/shm/" + ns_ + "." + dev_shm_entry).c_str(), F_OK) == 0;
 #endif
     }
 
@@ -68,7 +74,7 @@ TEST_F(SharedBlocksTest, BlockCreatedHereIsReadAndWrittenByAnotherProcess) {
     SharedBlockDesc block = Desc("Peer/Block", kSize);
     ASSERT_EQ(0, CoreCreateSharedBlock(&block));
     ASSERT_NE(nullptr, block.address);
-    EXPECT_TRUE(ObjectExists("Peer_Block")) << "'/' in a name becomes '_'";
+    EXPECT_TRUE(NameExists("Peer/Block", "Peer_Block")) << "natively '/' in a name becomes '_'";
     auto* bytes = static_cast<uint8_t*>(block.address);
     for (uint32_t i = 0; i < kSize; ++i) bytes[i] = block_pattern::CreatorByte(i);
 
@@ -79,7 +85,7 @@ TEST_F(SharedBlocksTest, BlockCreatedHereIsReadAndWrittenByAnotherProcess) {
     }
     EXPECT_EQ(0, CoreCloseSharedBlock(&block));
     EXPECT_EQ(nullptr, block.address);
-    EXPECT_FALSE(ObjectExists("Peer_Block")) << "the creator removes the name at close";
+    EXPECT_FALSE(NameExists("Peer/Block", "Peer_Block")) << "the creator removes the name at close";
 }
 
 TEST_F(SharedBlocksTest, CreateZeroFillsAlsoWhenTheNameExists) {
