@@ -3,6 +3,12 @@
 and prints one table of its figures.
 
     bench.py --peers N --seconds S --rate BPS --source-cap K --churn PCT --loss PCT [--delay MS]
+    bench.py --sim [--minutes M] [--seed S] [--seeds K] [--bandwidth BPS] ...the same flags...
+
+With --sim the same scenario runs in the swarm simulator (relay_sim: the module's sessions in one
+process, in virtual time; --seconds or --minutes of stream time) and its table is printed; with
+--seeds K it runs seeds S..S+K-1 and prints the median of each figure. The simulator is the
+optimized build/native/sim/relay_sim_fast unless --relay-sim or RELAY_SIM names another.
 
 Figures, over the peers of the run (a peer restarted by churn counts once per life):
 - start-up: seconds from component creation to the join reply, to the first data piece held
@@ -21,7 +27,10 @@ Figures, over the peers of the run (a peer restarted by churn counts once per li
 import argparse
 import json
 import os
+import statistics
+import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -99,6 +108,56 @@ def print_table(rows, title):
         print(line % (width, name, fmt(a), fmt(b) if b is not None else "", note or ""))
 
 
+def relay_sim_binary(args):
+    if args.relay_sim:
+        return args.relay_sim
+    if os.environ.get("RELAY_SIM"):
+        return os.environ["RELAY_SIM"]
+    return os.path.join(swarm.SOURCE_DIR, "build", "native", "sim", "relay_sim_fast")
+
+
+def run_relay_sim(args, seed):
+    """One simulator run of the scenario; returns its JSON results."""
+    minutes = args.minutes if args.minutes else args.seconds / 60.0
+    with tempfile.TemporaryDirectory(prefix="relay_sim") as tmp:
+        out = os.path.join(tmp, "results.json")
+        cmd = [relay_sim_binary(args), "--peers", str(args.peers), "--minutes", "%g" % minutes,
+               "--rate", str(args.rate), "--source-cap", str(args.source_cap), "--churn", "%g" % args.churn,
+               "--loss", "%g" % args.loss, "--delay", str(args.delay), "--bandwidth", str(args.bandwidth),
+               "--seed", str(seed), "--json", out]
+        subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL)
+        with open(out) as f:
+            return json.load(f)
+
+
+def median_rows(runs):
+    """The rows of the first run with each figure replaced by its median over the runs."""
+    rows = []
+    for i, (name, a, b, note) in enumerate(runs[0]["rows"]):
+        def med(k):
+            values = [run["rows"][i][k] for run in runs if run["rows"][i][k] is not None]
+            return statistics.median(values) if values else None
+        if len(runs) > 1:
+            note = "median of %d seeds; %s" % (len(runs), note) if note else "median of %d seeds" % len(runs)
+        rows.append((name, med(1), med(2), note))
+    return rows
+
+
+def sim_main(args):
+    runs = [run_relay_sim(args, args.seed + k) for k in range(args.seeds)]
+    if args.json:
+        with open(args.json, "w") as f:
+            json.dump(runs if len(runs) > 1 else runs[0], f, indent=1)
+    cfg = runs[0]["config"]
+    title = ("relay simulation: %d peers, %g min, %d bit/s, source cap %d, churn %g%%, loss %g%%, delay %d ms, "
+             "bandwidth %d bit/s, seed %d%s"
+             % (cfg["peers"], cfg["minutes"], cfg["rate"], cfg["source_cap"], cfg["churn"], cfg["loss"],
+                cfg["delay"], cfg["bandwidth"], cfg["seed"],
+                " (+%d more)" % (len(runs) - 1) if len(runs) > 1 else ""))
+    print_table(median_rows(runs), title)
+    return 0
+
+
 def main(argv=None):
     ap = argparse.ArgumentParser(description="media relay benchmark")
     ap.add_argument("--peers", type=int, default=5)
@@ -110,7 +169,15 @@ def main(argv=None):
     ap.add_argument("--delay", type=int, default=0, help="one-way delay ms per peer")
     ap.add_argument("--payload", choices=("ts", "synthetic"), default="ts")
     ap.add_argument("--json", help="also write the raw results here")
+    ap.add_argument("--sim", action="store_true", help="run the scenario in the swarm simulator")
+    ap.add_argument("--minutes", type=float, help="stream minutes of a --sim run (default: --seconds / 60)")
+    ap.add_argument("--seed", type=int, default=1, help="--sim: the first seed")
+    ap.add_argument("--seeds", type=int, default=1, help="--sim: seeds to run; medians are printed")
+    ap.add_argument("--bandwidth", type=int, default=0, help="--sim: each host's upload in bit/s, 0 = unlimited")
+    ap.add_argument("--relay-sim", help="--sim: the simulator binary")
     args = ap.parse_args(argv)
+    if args.sim:
+        return sim_main(args)
     cfg = swarm.SwarmConfig(peers=args.peers, seconds=args.seconds, rate=args.rate, source_cap=args.source_cap,
                             churn=args.churn, loss=args.loss, delay=args.delay, payload=args.payload,
                             notify=True)
