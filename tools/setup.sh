@@ -12,7 +12,7 @@ packages=(
   build-essential cmake ninja-build pkg-config dpkg-dev
   g++-multilib gcc-multilib
   mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine32:i386 xvfb xauth x11-utils fonts-wqy-microhei locales
+  wine wine32:i386 fonts-wine xvfb xauth x11-utils fonts-wqy-microhei locales
   libasio-dev clang llvm libclang-rt-14-dev
   googletest libgtest-dev
   python3 python3-pytest
