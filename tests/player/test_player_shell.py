@@ -43,13 +43,22 @@ if not _wine_usable():
     pytest.skip("wine cannot run 32-bit programs on this machine", allow_module_level=True)
 
 
+def _session_display():
+    """The display the Xvfb fixture recorded for this run, read once: the record is shared by every
+    run in this build folder, and a later run's clean-up may remove it while this one goes on."""
+    record = WINE_DIR / "display"
+    return os.environ.get("DISPLAY") or (record.read_text().strip() if record.exists() else None)
+
+
+DISPLAY = _session_display()
+
+
 def wine_env(extra=None):
     env = dict(os.environ)
     env.update(WINEARCH="win32", WINEDEBUG="-all", LC_ALL="zh_CN.UTF-8")
     env.setdefault("WINEPREFIX", str(WINE_DIR / "run"))
-    display = WINE_DIR / "display"
-    if "DISPLAY" not in env and display.exists():
-        env["DISPLAY"] = display.read_text().strip()
+    if DISPLAY:
+        env["DISPLAY"] = DISPLAY
     env.update(extra or {})
     return env
 
@@ -105,6 +114,9 @@ class Player:
         self.process = None
 
     def start(self):
+        # A player left running (by a test or by hand) would take this start's place: the single
+        # instance check ends the new one, and every query would go to the old one.
+        assert not uiquery("find", TITLE, env=self.env).get("found"), "another player is already running"
         self.process = subprocess.Popen(["wine", str(self.folder / "zentavo.exe")], env=self.env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         assert wait_until(lambda: uiquery("find", TITLE, env=self.env).get("found"), timeout=60), \

@@ -1,24 +1,22 @@
 // uiquery: looks at and pokes the windows of another process for the player's whole-program
 // tests. One command per run; the answer is one JSON line on stdout.
 //   find TITLE                     {"found":..,"count":..}   visible top-level windows with that exact title
-//   status TITLE                   {"panels":[..]}           status bar panel texts of that window
-//   menu TITLE                     {"menus":[{"text":..,"items":[{"text":..,"id":..,"grayed":..}]}]}
 //   windows TITLE                  {"windows":[{"class":..,"rect":[l,t,r,b],"visible":..}],"client":[w,h],
 //                                  "origin":[x,y]}           rectangles in client coordinates, origin on screen
-//   command TITLE MENU ITEM        posts the command of menu bar entry MENU, item ITEM
 //   click TITLE CLASS N            posts BM_CLICK to the N-th descendant window of that class
+//   press TITLE CAPTION            posts BM_CLICK to the descendant window with that text
 //   openfile PATH                  fills the visible file dialog and confirms it
 //   popup                          {"open":..}               whether a popup menu is showing
 //   close TITLE                    posts WM_CLOSE
-//   tree TITLE N                   {"nodes":[{"text":..,"depth":..,"expanded":..}],"visible":..}
-//                                  the N-th tree view's nodes in display order (pre-order)
-//   treeclick TITLE N INDEX KIND   selects node INDEX of the N-th tree view and clicks it for real
-//                                  (KIND: dbl = left double click, right = right click)
-//   tabclick TITLE INDEX           a real click on tab INDEX of the page control
 //   choose INDEX                   picks item INDEX of the open popup menu with the keyboard
 //   clickat TITLE                  a real left click in the middle of that top-level window
+//   treeclick TITLE PAGE INDEX KIND  a real click on node INDEX of the tree view on page PAGE of
+//                                  the page control, after opening its parents (KIND: click = left
+//                                  click, dbl = left double click, right = right click)
+//   tabclick TITLE INDEX           a real click on tab INDEX of the page control
+// Asked of the probe inside the player (uiprobe.h), with the answers uiprobe.cpp lists:
+//   menu TITLE, status TITLE, command TITLE MENU ITEM, tree TITLE PAGE
 #include <windows.h>
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -26,29 +24,11 @@
 #include <string>
 #include <vector>
 
-namespace {
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length, nullptr, nullptr);
-    return out;
-}
+#include "ui_json.h"
+#include "uiprobe.h"
 
-std::string Json(const std::wstring& text) {
-    std::string out = "\"";
-    for (char c : Utf8(text)) {
-        if (c == '"' || c == '\\') out += '\\';
-        if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-            continue;
-        }
-        out += c;
-    }
-    return out + "\"";
-}
+namespace {
+using ui::Utf8;
 
 void Print(const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
@@ -101,67 +81,108 @@ std::string ClassOf(HWND window) {
     return name;
 }
 
-// Status bar texts live in the other process: read them through memory allocated there.
-std::vector<std::wstring> PanelTexts(HWND bar) {
-    std::vector<std::wstring> texts;
-    DWORD processId = 0;
-    GetWindowThreadProcessId(bar, &processId);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-    if (process == nullptr) return texts;
-    const SIZE_T size = 4096;
-    void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
-    int parts = static_cast<int>(SendMessageW(bar, SB_GETPARTS, 0, 0));
-    for (int i = 0; i < parts && remote != nullptr; ++i) {
-        SendMessageW(bar, SB_GETTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote));
-        wchar_t buffer[2048] = {};
-        SIZE_T read = 0;
-        ReadProcessMemory(process, remote, buffer, sizeof buffer - sizeof(wchar_t), &read);
-        std::wstring text(buffer);
-        while (!text.empty() && text[0] == L'\t') text.erase(0, 1);  // alignment tabs
-        texts.push_back(text);
-    }
-    if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    CloseHandle(process);
-    return texts;
+// ---- the probe inside the player (uiprobe.h) ----
+
+std::wstring OwnFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
 }
 
-std::wstring MenuText(HMENU menu, int position) {
-    wchar_t text[256] = {};
-    GetMenuStringW(menu, static_cast<UINT>(position), text, 256, MF_BYPOSITION);
-    return text;
+// Hooks the probe onto the thread of WINDOW for the time of one probe message.
+bool RunProbe(HWND window) {
+    HMODULE probe = LoadLibraryW((OwnFolder() + ui::kProbeDll).c_str());
+    if (probe == nullptr) return false;
+    auto hookProc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, ui::kProbeHookName)));
+    HHOOK hook = hookProc != nullptr ? SetWindowsHookExW(WH_CALLWNDPROC, hookProc, probe, GetWindowThreadProcessId(window, nullptr))
+                                     : nullptr;
+    if (hook == nullptr) return false;
+    DWORD_PTR ignored = 0;
+    LRESULT sent = SendMessageTimeoutW(window, RegisterWindowMessageW(ui::kProbeMessage), GetCurrentProcessId(), 0,
+                                       SMTO_NORMAL, 30000, &ignored);
+    UnhookWindowsHookEx(hook);
+    return sent != 0;
 }
 
-int Status(const std::wstring& title) {
-    HWND main = MainWindow(title);
-    std::string out = "{\"panels\":[";
-    bool first = true;
-    for (HWND child : main != nullptr ? Descendants(main) : std::vector<HWND>{})
-        if (ClassOf(child) == "TStatusBar")
-            for (const std::wstring& text : PanelTexts(child)) {
-                out += (first ? "" : ",") + Json(text);
-                first = false;
-            }
-    Print(out + "]}");
-    return main != nullptr ? 0 : 1;
-}
-
-int Menu(const std::wstring& title) {
-    HWND main = MainWindow(title);
-    HMENU bar = main != nullptr ? GetMenu(main) : nullptr;
-    std::string out = "{\"menus\":[";
-    for (int i = 0; bar != nullptr && i < GetMenuItemCount(bar); ++i) {
-        HMENU sub = GetSubMenu(bar, i);
-        out += std::string(i ? "," : "") + "{\"text\":" + Json(MenuText(bar, i)) + ",\"items\":[";
-        for (int k = 0; sub != nullptr && k < GetMenuItemCount(sub); ++k) {
-            UINT state = GetMenuState(sub, static_cast<UINT>(k), MF_BYPOSITION);
-            out += std::string(k ? "," : "") + "{\"text\":" + Json(MenuText(sub, k)) +
-                   ",\"id\":" + std::to_string(GetMenuItemID(sub, k)) +
-                   ",\"grayed\":" + ((state & (MF_GRAYED | MF_DISABLED)) ? "true" : "false") + "}";
+// Runs one request inside the process of WINDOW, on the thread that owns it; "" when no answer came.
+std::string Ask(HWND window, const std::vector<std::wstring>& words) {
+    std::wstring request;
+    for (const std::wstring& word : words) request += (request.empty() ? L"" : L"\n") + word;
+    if (window == nullptr || request.size() >= sizeof(ui::ProbeBlock::request) / sizeof(wchar_t)) return "";
+    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(ui::ProbeBlock),
+                                        ui::ProbeBlockName(GetCurrentProcessId()).c_str());
+    if (mapping == nullptr) return "";
+    std::string answer;
+    if (auto* block = static_cast<ui::ProbeBlock*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0))) {
+        std::memcpy(block->request, request.c_str(), (request.size() + 1) * sizeof(wchar_t));
+        block->answer[0] = 0;
+        if (RunProbe(window)) {
+            block->answer[sizeof block->answer - 1] = 0;
+            answer = block->answer;
         }
-        out += "]}";
+        UnmapViewOfFile(block);
     }
-    Print(out + "]}");
-    return bar != nullptr ? 0 : 1;
+    CloseHandle(mapping);
+    return answer;
+}
+
+int AskAndPrint(const std::wstring& title, const std::vector<std::wstring>& words) {
+    std::string answer = Ask(MainWindow(title), words);
+    Print(answer.empty() ? "{}" : answer);
+    return answer.empty() ? 1 : 0;
+}
+
+// The screen rectangle of an answer's "rect", if it has one.
+bool AnswerRect(const std::string& answer, RECT& rect) {
+    size_t at = answer.find("\"rect\":[");
+    if (at == std::string::npos) return false;
+    long v[4];
+    if (std::sscanf(answer.c_str() + at + 8, "%ld,%ld,%ld,%ld", &v[0], &v[1], &v[2], &v[3]) != 4) return false;
+    rect = RECT{v[0], v[1], v[2], v[3]};
+    return true;
+}
+
+// ---- real mouse input ----
+
+// The presses come a little apart, as a hand makes them: the tree view follows a press in a loop
+// of its own until the release, and presses that are all queued at once do not make a double click.
+void ClickIn(HWND root, const RECT& rect, DWORD down, DWORD up, int times) {
+    SetForegroundWindow(root);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    for (int click = 0; click < times; ++click) {
+        if (click > 0) Sleep(60);
+        mouse_event(down, 0, 0, 0, 0);
+        Sleep(20);
+        mouse_event(up, 0, 0, 0, 0);
+    }
+}
+
+int TreeClick(const std::wstring& title, const std::wstring& page, const std::wstring& index, const std::wstring& kind) {
+    HWND main = MainWindow(title);
+    RECT rect;
+    if (!AnswerRect(Ask(main, {L"treeitem", page, index}), rect)) {
+        Print("{\"clicked\":false}");
+        return 1;
+    }
+    if (kind == L"right")
+        ClickIn(main, rect, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, 1);
+    else
+        ClickIn(main, rect, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, kind == L"dbl" ? 2 : 1);
+    Print("{\"clicked\":true}");
+    return 0;
+}
+
+int TabClick(const std::wstring& title, const std::wstring& index) {
+    HWND main = MainWindow(title);
+    RECT rect;
+    if (!AnswerRect(Ask(main, {L"tab", index}), rect)) {
+        Print("{\"clicked\":false}");
+        return 1;
+    }
+    ClickIn(main, rect, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 1);
+    Print("{\"clicked\":true}");
+    return 0;
 }
 
 int Windows(const std::wstring& title) {
@@ -172,9 +193,8 @@ int Windows(const std::wstring& title) {
         RECT r;
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
-        out += std::string(first ? "" : ",") + "{\"class\":\"" + ClassOf(child) + "\",\"rect\":[" +
-               std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-               std::to_string(r.bottom) + "],\"visible\":" + (IsWindowVisible(child) ? "true" : "false") + "}";
+        out += std::string(first ? "" : ",") + "{\"class\":\"" + ClassOf(child) + "\",\"rect\":" + ui::JsonRect(r) +
+               ",\"visible\":" + (IsWindowVisible(child) ? "true" : "false") + "}";
         first = false;
     }
     RECT client = {};
@@ -188,17 +208,6 @@ int Windows(const std::wstring& title) {
     return main != nullptr ? 0 : 1;
 }
 
-int Command(const std::wstring& title, int menuIndex, int itemIndex) {
-    HWND main = MainWindow(title);
-    HMENU bar = main != nullptr ? GetMenu(main) : nullptr;
-    HMENU sub = bar != nullptr ? GetSubMenu(bar, menuIndex) : nullptr;
-    if (sub == nullptr) return 1;
-    UINT id = GetMenuItemID(sub, itemIndex);
-    PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-    Print("{\"posted\":" + std::to_string(id) + "}");
-    return 0;
-}
-
 int Click(const std::wstring& title, const std::wstring& className, int index) {
     HWND main = MainWindow(title);
     int seen = 0;
@@ -209,6 +218,19 @@ int Click(const std::wstring& title, const std::wstring& className, int index) {
             Print("{\"clicked\":true}");
             return 0;
         }
+    }
+    Print("{\"clicked\":false}");
+    return 1;
+}
+
+// By caption, where the stacking order of sibling buttons is no guide to which is which.
+int Press(const std::wstring& title, const std::wstring& caption) {
+    HWND main = MainWindow(title);
+    for (HWND child : main != nullptr ? Descendants(main) : std::vector<HWND>{}) {
+        if (WindowText(child) != caption) continue;
+        PostMessageW(child, BM_CLICK, 0, 0);
+        Print("{\"clicked\":true}");
+        return 0;
     }
     Print("{\"clicked\":false}");
     return 1;
@@ -233,118 +255,6 @@ int OpenFile(const std::wstring& path) {
     return 1;
 }
 
-HWND NthOfClass(const std::wstring& title, const char* className, int index) {
-    HWND main = MainWindow(title);
-    int seen = 0;
-    for (HWND child : main != nullptr ? Descendants(main) : std::vector<HWND>{})
-        if (ClassOf(child) == className && seen++ == index) return child;
-    return nullptr;
-}
-
-struct TreeNodeInfo {
-    HTREEITEM item;
-    std::wstring text;
-    int depth;
-    bool expanded;
-};
-
-// Tree items live in the other process: their texts are read through memory allocated there.
-std::vector<TreeNodeInfo> TreeNodes(HWND tree) {
-    std::vector<TreeNodeInfo> nodes;
-    DWORD processId = 0;
-    GetWindowThreadProcessId(tree, &processId);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-    if (process == nullptr) return nodes;
-    const SIZE_T size = sizeof(TVITEMW) + 1024 * sizeof(wchar_t);
-    auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
-    std::vector<std::pair<HTREEITEM, int>> stack;
-    auto push_siblings = [&](HTREEITEM first, int depth) {
-        std::vector<HTREEITEM> level;
-        for (HTREEITEM item = first; item != nullptr;
-             item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item))))
-            level.push_back(item);
-        for (auto it = level.rbegin(); it != level.rend(); ++it) stack.emplace_back(*it, depth);
-    };
-    push_siblings(reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0);
-    while (!stack.empty() && remote != nullptr) {
-        auto [item, depth] = stack.back();
-        stack.pop_back();
-        TVITEMW query = {};
-        query.mask = TVIF_TEXT | TVIF_STATE | TVIF_HANDLE;
-        query.hItem = item;
-        query.stateMask = TVIS_EXPANDED;
-        query.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(TVITEMW));
-        query.cchTextMax = 1023;
-        WriteProcessMemory(process, remote, &query, sizeof query, nullptr);
-        SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
-        TVITEMW answer = {};
-        wchar_t text[1024] = {};
-        ReadProcessMemory(process, remote, &answer, sizeof answer, nullptr);
-        ReadProcessMemory(process, remote + sizeof(TVITEMW), text, sizeof text - sizeof(wchar_t), nullptr);
-        nodes.push_back(TreeNodeInfo{item, text, depth, (answer.state & TVIS_EXPANDED) != 0});
-        push_siblings(reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))),
-                      depth + 1);
-    }
-    if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    CloseHandle(process);
-    return nodes;
-}
-
-int Tree(const std::wstring& title, int index) {
-    HWND tree = NthOfClass(title, "TTreeView", index);
-    std::string out = "{\"nodes\":[";
-    bool first = true;
-    for (const TreeNodeInfo& node : tree != nullptr ? TreeNodes(tree) : std::vector<TreeNodeInfo>{}) {
-        out += std::string(first ? "" : ",") + "{\"text\":" + Json(node.text) + ",\"depth\":" +
-               std::to_string(node.depth) + ",\"expanded\":" + (node.expanded ? "true" : "false") + "}";
-        first = false;
-    }
-    bool visible = tree != nullptr && IsWindowVisible(tree);
-    Print(out + "],\"visible\":" + (visible ? "true" : "false") + "}");
-    return tree != nullptr ? 0 : 1;
-}
-
-int TreeClick(const std::wstring& title, int index, int nodeIndex, const std::wstring& kind) {
-    HWND tree = NthOfClass(title, "TTreeView", index);
-    std::vector<TreeNodeInfo> nodes = tree != nullptr ? TreeNodes(tree) : std::vector<TreeNodeInfo>{};
-    if (nodeIndex < 0 || nodeIndex >= static_cast<int>(nodes.size())) {
-        Print("{\"clicked\":false}");
-        return 1;
-    }
-    HTREEITEM item = nodes[static_cast<size_t>(nodeIndex)].item;
-    SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
-    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-    // TVM_GETITEMRECT reads and writes the RECT in the tree's process.
-    DWORD processId = 0;
-    GetWindowThreadProcessId(tree, &processId);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-    RECT rect = {};
-    void* remote = process != nullptr ? VirtualAllocEx(process, nullptr, sizeof rect, MEM_COMMIT, PAGE_READWRITE) : nullptr;
-    if (remote != nullptr) {
-        std::memcpy(&rect, &item, sizeof item);  // the message takes the item in the RECT's first bytes
-        WriteProcessMemory(process, remote, &rect, sizeof rect, nullptr);
-        SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(remote));
-        ReadProcessMemory(process, remote, &rect, sizeof rect, nullptr);
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    }
-    if (process != nullptr) CloseHandle(process);
-    POINT at = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    ClientToScreen(tree, &at);
-    SetForegroundWindow(GetAncestor(tree, GA_ROOT));
-    SetCursorPos(at.x, at.y);
-    if (kind == L"right") {
-        mouse_event(MOUSEEVENTF_RIGHTDOWN, 0, 0, 0, 0);
-        mouse_event(MOUSEEVENTF_RIGHTUP, 0, 0, 0, 0);
-    } else {
-        for (int click = 0; click < 2; ++click) {
-            mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-            mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-        }
-    }
-    Print("{\"clicked\":true}");
-    return 0;
-}
-
 void Key(WORD key) {
     keybd_event(static_cast<BYTE>(key), 0, 0, 0);
     keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_KEYUP, 0);
@@ -362,34 +272,6 @@ int Choose(int index) {
     return 0;
 }
 
-int TabClick(const std::wstring& title, int index) {
-    HWND tabs = NthOfClass(title, "TPageControl", 0);
-    DWORD processId = 0;
-    if (tabs != nullptr) GetWindowThreadProcessId(tabs, &processId);
-    HANDLE process = processId != 0 ? OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId) : nullptr;
-    RECT rect = {};
-    void* remote = process != nullptr ? VirtualAllocEx(process, nullptr, sizeof rect, MEM_COMMIT, PAGE_READWRITE) : nullptr;
-    bool found = false;
-    if (remote != nullptr) {
-        found = SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote)) != 0;
-        ReadProcessMemory(process, remote, &rect, sizeof rect, nullptr);
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    }
-    if (process != nullptr) CloseHandle(process);
-    if (!found) {
-        Print("{\"clicked\":false}");
-        return 1;
-    }
-    POINT at = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    ClientToScreen(tabs, &at);
-    SetForegroundWindow(GetAncestor(tabs, GA_ROOT));
-    SetCursorPos(at.x, at.y);
-    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-    Print("{\"clicked\":true}");
-    return 0;
-}
-
 int ClickAt(const std::wstring& title) {
     std::vector<HWND> found = TopLevelWithTitle(title);
     HWND target = nullptr;
@@ -401,10 +283,7 @@ int ClickAt(const std::wstring& title) {
     }
     RECT rect = {};
     GetWindowRect(target, &rect);
-    SetForegroundWindow(target);
-    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    ClickIn(target, rect, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 1);
     Print("{\"clicked\":true}");
     return 0;
 }
@@ -433,18 +312,18 @@ int main() {
         Print(std::string("{\"found\":") + (found.empty() ? "false" : "true") + ",\"count\":" + std::to_string(found.size()) + "}");
         return 0;
     }
-    if (command == L"status" && need(3)) return Status(a[2]);
-    if (command == L"menu" && need(3)) return Menu(a[2]);
+    if ((command == L"status" || command == L"menu") && need(3)) return AskAndPrint(a[2], {command});
     if (command == L"windows" && need(3)) return Windows(a[2]);
-    if (command == L"command" && need(5)) return Command(a[2], _wtoi(a[3].c_str()), _wtoi(a[4].c_str()));
+    if (command == L"command" && need(5)) return AskAndPrint(a[2], {command, a[3], a[4]});
     if (command == L"click" && need(5)) return Click(a[2], a[3], _wtoi(a[4].c_str()));
+    if (command == L"press" && need(4)) return Press(a[2], a[3]);
     if (command == L"openfile" && need(3)) return OpenFile(a[2]);
     if (command == L"popup") return Popup();
     if (command == L"choose" && need(3)) return Choose(_wtoi(a[2].c_str()));
     if (command == L"clickat" && need(3)) return ClickAt(a[2]);
-    if (command == L"tabclick" && need(4)) return TabClick(a[2], _wtoi(a[3].c_str()));
-    if (command == L"tree" && need(4)) return Tree(a[2], _wtoi(a[3].c_str()));
-    if (command == L"treeclick" && need(6)) return TreeClick(a[2], _wtoi(a[3].c_str()), _wtoi(a[4].c_str()), a[5]);
+    if (command == L"tabclick" && need(4)) return TabClick(a[2], a[3]);
+    if (command == L"tree" && need(4)) return AskAndPrint(a[2], {command, a[3]});
+    if (command == L"treeclick" && need(6)) return TreeClick(a[2], a[3], a[4], a[5]);
     if (command == L"close" && need(3)) {
         HWND main = MainWindow(a[2]);
         if (main != nullptr) PostMessageW(main, WM_CLOSE, 0, 0);
