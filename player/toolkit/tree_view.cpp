@@ -183,6 +183,16 @@ void TTreeView::Dispatch(TMessage& message) {
         if (header->hwndFrom != Handle()) return;
         if (header->code == NM_DBLCLK) {
             if (OnDblClick) OnDblClick(this);
+        } else if (header->code == NM_RCLICK) {
+            // The context popup of a right click starts here: where the native control sends its
+            // WM_CONTEXTMENU after an unanswered NM_RCLICK differs (wine sends it to the parent,
+            // past this control's popup), so it is answered and none is sent.
+            POINT at;
+            GetCursorPos(&at);
+            ScreenToClient(Handle(), &at);
+            DoContextPopup(at);
+            message.Result = 1;
+            return;
         } else if (header->code == TVN_SELCHANGEDW || header->code == TVN_SELCHANGEDA) {
             TTreeNode* node = Selected();
             if (autoExpand_ && node != nullptr) node->Expand(false);
