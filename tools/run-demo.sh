@@ -18,6 +18,7 @@ cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   wait 2>/dev/null || true
   for prefix in "${prefixes[@]}"; do WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; done
+  [ -d "$work/wine" ] && ./tools/wine-env down "$work/wine" >/dev/null 2>&1 || true
   rm -rf "$work"
 }
 trap cleanup EXIT
