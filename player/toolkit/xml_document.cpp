@@ -337,19 +337,11 @@ std::wstring TXMLDocument::Xml() const {
     return xml.Text();
 }
 
-// The text of every top-level node but the declaration. Taken node by node, so the parser never
-// serialises the document under a declared encoding it may not know.
-std::wstring TXMLDocument::BodyXml() const {
-    std::wstring body;
-    for (XmlNode node = Node().FirstChild(); !node.IsEmpty(); node = node.NextSibling()) {
-        if (node.NodeType() == NODE_PROCESSING_INSTRUCTION && node.NodeName() == L"xml") continue;
-        Bstr xml;
-        Check(node.Raw()->get_xml(xml.Out()), L"xml");
-        body += DropXmlDeclaration(xml.Text());
-        body += L"\r\n";
-    }
-    return body;
-}
+// The document's text without its declaration. Taken from the document as a whole: the text
+// of a single node may come with its non-ASCII attribute values as character references (wine's
+// parser does so when the parsed text declared no encoding), and the file would then not hold
+// those characters in its own encoding.
+std::wstring TXMLDocument::BodyXml() const { return DropXmlDeclaration(Xml()); }
 
 void TXMLDocument::SaveToFile(const std::wstring& path) {
     std::wstring encoding = encoding_.empty() ? L"UTF-8" : encoding_;

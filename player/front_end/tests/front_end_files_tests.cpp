@@ -154,7 +154,7 @@ TEST_F(FavouritesTest, AddingTwiceLeavesOneEntryMovedToTheEnd) {
     // The saved file keeps its declaration and holds GBK bytes.
     std::string bytes = FileBytes(path_);
     EXPECT_EQ(bytes.rfind("<?xml version=\"1.0\" encoding=\"GB2312\"?>", 0), 0u) << bytes;
-    EXPECT_NE(bytes.find(tk::WideToCodePage(L"新闻一台", 936)), std::string::npos);
+    EXPECT_NE(bytes.find(tk::WideToCodePage(L"新闻一台", 936)), std::string::npos) << bytes;
 }
 
 TEST_F(FavouritesTest, RemovalTakesTheFirstOfEqualNamesAndLeavesAMissingOneUnwritten) {

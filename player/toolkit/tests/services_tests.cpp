@@ -96,7 +96,7 @@ TEST(XmlDocument, SavesGb2312AsGbkBytesUnderTheDeclaration) {
     document.SaveToFile(path);
     std::string bytes = FileBytes(path);
     EXPECT_EQ(bytes.rfind("<?xml version=\"1.0\" encoding=\"GB2312\"?>", 0), 0u);
-    EXPECT_NE(bytes.find(kNewsGbk), std::string::npos);
+    EXPECT_NE(bytes.find(kNewsGbk), std::string::npos) << bytes;
     TXMLDocument again(nullptr);
     again.LoadFromFile(path);
     EXPECT_EQ(again.SelectSingleNode(L"//pd[@id=\"" + std::wstring(kNews) + L"\"]").Attribute(L"id"), kNews);
