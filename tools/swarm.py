@@ -1,15 +1,19 @@
 #!/usr/bin/python3
-"""Swarm runner: one channel on 127.0.0.1 with a link server, a stream source and N native
-engine hosts, each played by its own player checker.
+"""Swarm runner: one channel on 127.0.0.1 with a link server, a stream source and N engine
+hosts, each played by its own player checker.
 
-Every peer runs from its own folder with a private engine copy and its own namespace of named
-blocks. The runner can emulate a network per peer (KUZ_NETEM), kill and restart a share of the
-peers during the run, and collects per peer the start-up stages, the player summary, the byte
-totals, crash.log presence and the CPU time and peak memory of the host process. It stops
-every process it started, by process id.
+The hosts are the native build, or with --wine (or KESTRAV_WINE_DIR set, as CTest does for the
+Windows build) the PE files of build/windows/dist/engine under wine. Every peer runs from its
+own folder with a private engine copy and its own namespace of named blocks: natively a
+QUIB_SHM_NS, under wine a prefix of its own (a hardlink clone of the template prefix, with its
+own wineserver for as long as the peer lives). The runner can emulate a network per peer
+(KUZ_NETEM), kill and restart a share of the peers during the run, and collects per peer the
+start-up stages, the player summary, the byte totals, crash.log presence and the CPU time and
+peak memory of the host process. It stops every process it started, by process id.
 
     swarm.py run --peers N --seconds S [--rate BPS] [--source-cap K] [--churn PCT] [--loss PCT]
                  [--delay MS] [--peer-rate BPS] [--payload ts|synthetic] [--workdir DIR]
+                 [--wine [WINE-DIR]]
     swarm.py play PLAYER-ARGS...     (a player checker that also notes its first byte)
 """
 
@@ -33,8 +37,14 @@ sys.path.insert(0, os.path.join(SOURCE_DIR, "tests", "framework"))
 
 import engine_host  # noqa: E402
 
+NATIVE_ENGINE = os.path.join(SOURCE_DIR, "build", "native", "native", "engine")
+WINE_ENGINE = os.path.join(SOURCE_DIR, "build", "windows", "dist", "engine")
+# Where the Windows build's tests keep their prefixes; the template is made there once.
+DEFAULT_WINE_DIR = os.path.join(SOURCE_DIR, "build", "windows", "wine")
+WINE_ENV = os.path.join(TOOLS, "wine-env")
+
 if not engine_host.ENGINE_DIR:
-    engine_host.ENGINE_DIR = os.path.join(SOURCE_DIR, "build", "native", "native", "engine")
+    engine_host.ENGINE_DIR = WINE_ENGINE if engine_host.UNDER_WINE else NATIVE_ENGINE
 
 PYTHON = "/usr/bin/python3"
 CHANNEL = "{5A1E0C4E-2A2B-4C3D-9E8F-00000000A5A0}"
@@ -129,6 +139,45 @@ def process_figures(pid):
     return out
 
 
+def group_members(pgid):
+    """The live processes of a process group."""
+    members = []
+    for name in os.listdir("/proc"):
+        if not name.isdigit():
+            continue
+        try:
+            with open("/proc/%s/stat" % name) as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+            if int(fields[2]) == pgid:
+                members.append(int(name))
+        except (OSError, IndexError, ValueError):
+            pass
+    return members
+
+
+def host_figures(host):
+    """process_figures of an engine host. Under wine the host is a process group (wine-run's
+    time limit and the wine process of the program): CPU summed, the largest peak."""
+    if not engine_host.UNDER_WINE:
+        return process_figures(host.proc.pid)
+    figures = [process_figures(pid) for pid in group_members(host.proc.pid)]
+    cpu = [f["cpu_s"] for f in figures if f["cpu_s"] is not None]
+    rss = [f["peak_rss_kib"] for f in figures if f["peak_rss_kib"] is not None]
+    return {"cpu_s": round(sum(cpu), 2) if cpu else None, "peak_rss_kib": max(rss) if rss else None}
+
+
+def use_wine(wine_dir):
+    """Runs the hosts of this process under wine: the Windows engine, one prefix per peer cloned
+    from wine_dir/template (made here first when the tests have not made it yet)."""
+    wine_dir = os.path.abspath(wine_dir)
+    if subprocess.run([WINE_ENV, "usable"]).returncode != 0:
+        raise SystemExit("wine cannot run the Windows engine here")
+    if not os.path.exists(os.path.join(wine_dir, "template", ".complete")):
+        subprocess.run([WINE_ENV, "up", wine_dir], check=True, stdout=subprocess.DEVNULL)
+        subprocess.run([WINE_ENV, "down", wine_dir], check=True)
+    engine_host.use_wine(wine_dir, engine_host.ENGINE_DIR if engine_host.UNDER_WINE else WINE_ENGINE)
+
+
 def make_ts(path, seconds, rate):
     """A constant-mux-rate transport stream of a test pattern and a tone."""
     video = max(100000, int(rate * 0.6))
@@ -169,6 +218,7 @@ class Peer:
         self.workdir = os.path.join(swarm.workdir, self.name)
         os.makedirs(self.workdir)
         self.host = None
+        self.prefix = None
         self.player = None
         self.player_out = os.path.join(self.workdir, "player.json")
         self.stages = {}  # stage -> wall ms
@@ -192,6 +242,12 @@ class Peer:
         env = {"QUIB_SHM_NS": "swarm%d_%s_%d" % (os.getpid(), self.name, port)}
         if cfg.netem():
             env["KUZ_NETEM"] = cfg.netem()
+        # Outside the peer's folder, which is searched for crash.log files.
+        prefixes = os.path.join(self.swarm.workdir, "prefixes")
+        os.makedirs(prefixes, exist_ok=True)
+        self.prefix = engine_host.prefix_up(os.path.join(prefixes, self.name))
+        if self.prefix:
+            env["WINEPREFIX"] = self.prefix
         self.host = engine_host.EngineHost(self.workdir, args, env=env)
         self.host.shm_ns = env["QUIB_SHM_NS"]
         self.started_ms = wall_ms()
@@ -276,7 +332,7 @@ class Peer:
         """Final figures, then the host stops (quit, or kill when it does not)."""
         if self.alive():
             self.fresh_stats(timeout=10)
-            self.figures = process_figures(self.pid)
+            self.figures = host_figures(self.host)
         if quit_host and self.alive():
             try:
                 self.host.quit(timeout=20)
@@ -284,6 +340,7 @@ class Peer:
                 self.host.kill()
         else:
             self.host.kill()
+        engine_host.prefix_down(self.prefix)
         self.wait_player(30)
 
     def kill(self):
@@ -291,8 +348,9 @@ class Peer:
         self.killed = True
         if self.alive():
             self.fresh_stats(timeout=5)
-            self.figures = process_figures(self.pid)
+            self.figures = host_figures(self.host)
         self.host.kill()
+        engine_host.prefix_down(self.prefix)
         self.wait_player(15)
 
     def crash_logs(self):
@@ -336,7 +394,7 @@ class SwarmConfig:
     def __init__(self, peers=3, seconds=60, rate=500000, source_cap=2, source_upload=0, churn=0.0,
                  loss=0.0, delay=0, jitter=0, peer_rate=0, uplink=0, payload="ts", hostile=None,
                  players=True, notify=False, all_sources=False, stagger=STAGGER_S, workdir=None,
-                 ts_file=None, verbose=False):
+                 ts_file=None, verbose=False, wine=None):
         self.__dict__.update(locals())
         del self.__dict__["self"]
 
@@ -354,6 +412,9 @@ class Swarm:
 
     def __init__(self, cfg):
         self.cfg = cfg
+        wine = cfg.wine or (engine_host.WINE_DIR if engine_host.UNDER_WINE else None)
+        if wine:
+            use_wine(wine)
         self.own_workdir = cfg.workdir is None
         self.workdir = cfg.workdir or tempfile.mkdtemp(prefix="swarm")
         os.makedirs(self.workdir, exist_ok=True)
@@ -496,6 +557,9 @@ def parse_args(argv):
     ap.add_argument("--hostile")
     ap.add_argument("--notify", action="store_true", help="count request/time-out notifications")
     ap.add_argument("--workdir")
+    ap.add_argument("--wine", nargs="?", const=DEFAULT_WINE_DIR, metavar="WINE-DIR",
+                    help="Windows engine under wine, prefixes cloned from WINE-DIR/template "
+                         "(default %(const)s; KESTRAV_WINE_DIR in the environment does the same)")
     ap.add_argument("--keep", action="store_true", help="keep the work folder")
     ap.add_argument("--verbose", action="store_true")
     return ap.parse_args(argv)
@@ -505,7 +569,8 @@ def config_from_args(args):
     return SwarmConfig(peers=args.peers, seconds=args.seconds, rate=args.rate, source_cap=args.source_cap,
                        source_upload=args.source_upload, churn=args.churn, loss=args.loss, delay=args.delay,
                        jitter=args.jitter, peer_rate=args.peer_rate, uplink=args.uplink, payload=args.payload,
-                       hostile=args.hostile, notify=args.notify, workdir=args.workdir, verbose=args.verbose)
+                       hostile=args.hostile, notify=args.notify, workdir=args.workdir, verbose=args.verbose,
+                       wine=args.wine)
 
 
 def main(argv=None):

@@ -75,6 +75,44 @@ def prefix_clone(dest):
     return dest
 
 
+def wine_env(prefix):
+    """The environment of a wine tool (wineserver, wine-run) for one prefix."""
+    env = dict(os.environ)
+    env.update({"WINEPREFIX": prefix, "WINEARCH": "win32", "WINEDEBUG": "-all"})
+    return env
+
+
+def prefix_up(dest):
+    """prefix_clone with a persistent wineserver of its own and wine's system processes
+    running, so that the prefix's start-up is paid here, no server is born inside a host's
+    process group, and no system process inherits (and holds open) a program's output pipes.
+    Pair with prefix_down. Natively: None."""
+    prefix = prefix_clone(dest)
+    if prefix:
+        quiet = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
+        subprocess.run(["wineserver", "-p"], env=wine_env(prefix), check=True, **quiet)
+        subprocess.run([WINE_RUN, "cmd", "/c", "exit"], env=dict(wine_env(prefix), WINE_TIMEOUT="60"),
+                       check=False, **quiet)
+    return prefix
+
+
+def prefix_down(prefix):
+    """Stops the wineserver of a prefix made by prefix_up, and whatever still runs in it."""
+    if prefix:
+        subprocess.run(["wineserver", "-k"], env=wine_env(prefix), check=False,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def use_wine(wine_dir, engine_dir=None):
+    """Switches this module to the Windows build under wine, for tools that CTest does not start
+    (it sets KESTRAV_WINE_DIR for its own entries). wine_dir holds the template prefix."""
+    global WINE_DIR, UNDER_WINE, ENGINE_SUFFIXES, ENGINE_DIR
+    WINE_DIR, UNDER_WINE = wine_dir, True
+    ENGINE_SUFFIXES = (".exe", ".dll", ".DLL")
+    if engine_dir:
+        ENGINE_DIR = engine_dir
+
+
 def guid_bytes(text):
     """GUID struct bytes of a GUID text (Data1..3 little-endian, Data4 in order)."""
     return uuid.UUID(text.strip("{}")).bytes_le

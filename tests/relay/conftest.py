@@ -20,8 +20,9 @@ _namespaces = itertools.count(1)
 
 @pytest.fixture
 def relay_hosts(tmp_path):
-    """Starts engine hosts, each in its own folder and with its own namespace of named blocks,
-    so that several of them can run one channel; none outlives the test."""
+    """Starts engine hosts, each in its own folder and with its own namespace of named blocks
+    (natively a QUIB_SHM_NS, under wine a prefix of its own), so that several of them can run
+    one channel; none outlives the test."""
     started = []
 
     def start(args=(), env=None):
@@ -30,15 +31,24 @@ def relay_hosts(tmp_path):
         workdir.mkdir()
         namespace = "relaytest%d_%d" % (os.getpid(), next(_namespaces))
         full_env = {"QUIB_SHM_NS": namespace}
+        prefix = engine_host.prefix_up(str(workdir / "prefix"))
+        if prefix:
+            full_env["WINEPREFIX"] = prefix
         full_env.update(env or {})
-        h = engine_host.EngineHost(str(workdir), list(args), env=full_env)
+        try:
+            h = engine_host.EngineHost(str(workdir), list(args), env=full_env)
+        except BaseException:
+            engine_host.prefix_down(prefix)
+            raise
         h.shm_ns = namespace  # what the clean-up removes
+        h.prefix = prefix
         started.append(h)
         return h
 
     yield start
     for h in started:
         h.kill()
+        engine_host.prefix_down(h.prefix)
 
 
 @pytest.fixture

@@ -97,7 +97,9 @@ def verify_bytes(port, source, seconds, out):
          "--out", str(out)], capture_output=True, text=True, timeout=seconds + 60)
     summary = json.loads(out.read_text())
     assert summary["reply_ok"] and summary["header_ok"], summary
-    assert summary["pieces"] > 0 and summary["crc_bad"] == 0 and summary["dups"] == 0, summary
+    # Every piece from the first one played, in order: none missing, repeated or damaged.
+    assert summary["pieces"] > 0 and summary["gaps"] == 0, summary
+    assert summary["crc_bad"] == 0 and summary["dups"] == 0, summary
     # Paced within the 15 s lead, measured on the player's clock (player.LEAD_TOLERANCE_MS).
     assert summary["max_ahead_ms"] <= 15000 + 250, summary
     assert run.returncode == 0, (summary, run.stderr[-2000:])

@@ -1,6 +1,7 @@
-"""Live-channel components in the engine host program with a link server on 127.0.0.1: joining
-the channel, what the statistics block shows, several hosts of one channel, deleting the
-component, and hostile creation blocks and datagrams."""
+"""Live-channel components in the engine host program with link servers on 127.0.0.1: joining
+the channel, what the statistics block shows, several hosts of one channel, handing over from a
+silent link server, deleting the component, and hostile creation blocks, host commands and
+datagrams."""
 
 import os
 import random
@@ -9,6 +10,7 @@ import struct
 import time
 
 import engine_wire as wire
+import named_block
 from engine_host import free_port_pair, guid_bytes
 
 CHANNEL = "{7D0C2A4E-0000-4000-8000-00000000C0DE}"
@@ -40,8 +42,12 @@ def wait_stats(h, predicate, timeout=10, guid=CHANNEL):
         time.sleep(0.2)
 
 
-def block_path(h, guid=CHANNEL):
-    return "/dev/shm/%s.OS_SYS_META%s" % (h.shm_ns, guid)
+def block_name(guid=CHANNEL):
+    return "OS_SYS_META" + guid
+
+
+def block_exists(h, guid=CHANNEL):
+    return named_block.exists(h, block_name(guid))
 
 
 def no_crash_log(h):
@@ -55,10 +61,10 @@ def wait_until(predicate, timeout=10):
     return predicate()
 
 
-def read_block(h, guid):
-    """The statistics block as another process on this machine sees it."""
-    with open(block_path(h, guid), "rb") as f:
-        return f.read(41048)
+def read_block_head(h, guid):
+    """The statistics block's channel fields (up to the link state word at 780) as another
+    process on this machine sees them."""
+    return named_block.read(h, block_name(guid), 784)
 
 
 def port_accepts(port):
@@ -81,7 +87,9 @@ def test_session_joins_publishes_the_link_servers_answer_and_goes_with_its_compo
     assert meta["name"] == "OS_SYS_META" + CHANNEL and len(meta["name"]) == 49
     stream_port = h.wait_event("stream_port")["port"]
 
-    line = wait_stats(h, lambda s: s["state"] == 2)
+    # The join reply's link state and source range are separate writes of the block, which the
+    # host reads from another thread: wait for the line that shows both.
+    line = wait_stats(h, lambda s: s["state"] == 2 and s["src"] != [0, 0])
     assert line["state"] == 2, line
     assert line["ctype"] == 1001
     assert (line["text1"], line["text2"]) == ("first", "second")
@@ -96,10 +104,10 @@ def test_session_joins_publishes_the_link_servers_answer_and_goes_with_its_compo
 
     # Deleting the component (on the host's message loop) closes its listener and removes the
     # block's name.
-    assert os.path.exists(block_path(h))
+    assert block_exists(h)
     h.send("delete %s" % CHANNEL)
     assert h.wait_event("deleted")["rc"] == 1
-    assert wait_until(lambda: not os.path.exists(block_path(h)))
+    assert wait_until(lambda: not block_exists(h))
     assert wait_until(lambda: not port_accepts(stream_port))
     assert any(e["type"] == 4 for e in server.log_entries()), "the link that was up sent its leave"
 
@@ -131,7 +139,9 @@ def test_three_hosts_of_a_channel_learn_of_each_other(relay_hosts, linksrv):
     hosts = [start_relay(relay_hosts, server) for _ in range(3)]
     for h in hosts:
         assert h.created["rc"] == 1
-        assert wait_stats(h, lambda s: s["state"] == 2)["state"] == 2
+        line = wait_stats(h, lambda s: s["state"] == 2)
+        assert line["state"] == 2, line
+        assert line["public_ip"] == "127.0.0.1" and line["src"] == [10, 20], line
 
     # Each host joined with its own ports: the server lists all three to a newcomer.
     listed = announce_reply(server.udp_port, CHANNEL)
@@ -147,6 +157,23 @@ def test_three_hosts_of_a_channel_learn_of_each_other(relay_hosts, linksrv):
     for h in hosts:
         assert h.quit() == 0
         assert no_crash_log(h)
+
+
+def test_a_silent_link_server_hands_over_to_the_next_one(relay_hosts, linksrv):
+    silent = linksrv("--range", "1:2", "--mode", "silent")
+    second = linksrv("--range", "30:40")
+    h = start_relay(relay_hosts, silent, ["--link", "127.0.0.1:%d" % second.udp_port])
+    line = wait_stats(h, lambda s: s["state"] == 2, timeout=20)
+    assert line["state"] == 2 and line["src"] == [30, 40], line
+
+    def first_join(server):
+        return min(e["t"] for e in server.log_entries() if e["type"] == 1)
+
+    # Only the current link joins; the quiet one hands over after its 4 s time-out.
+    handover = first_join(second) - first_join(silent)
+    assert 3.5 <= handover <= 8.0, handover
+    assert h.quit() == 0
+    assert no_crash_log(h)
 
 
 def hostile_block(guid, length, link_count, source_count, server_port):
@@ -196,13 +223,17 @@ def test_hostile_blocks_and_datagrams_leave_the_host_running(relay_hosts, linksr
         assert h.wait_event("created")["rc"] == 1, guid
     # Components are made on the host's message loop, after the "created" line.
     for guid, _, _, _ in cases:
-        assert wait_until(lambda: os.path.exists(block_path(h, guid))), guid
+        assert wait_until(lambda: block_exists(h, guid)), guid
     # The clamped links still join: the full-size block with 200 links uses its 16 entries.
-    assert wait_until(lambda: struct.unpack_from("<H", read_block(h, cases[0][0]), 780)[0] == 2)
+    assert wait_until(lambda: struct.unpack_from("<H", read_block_head(h, cases[0][0]), 780)[0] == 2)
     for guid, length, _, _ in cases:
-        block = read_block(h, guid)
+        block = read_block_head(h, guid)
         assert struct.unpack_from("<I", block, 132)[0] == 1001
         assert block[222:229] == (b"hostil\0" if length > 360 else b"\0" * 7), guid
+
+    # A host peer list that stops after the channel GUID, before its count.
+    h.send("cmd 2010 %s" % guid_bytes(CHANNEL).hex())
+    assert h.wait_event("cmd")["len"] == 16
 
     sender = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     try:

@@ -1,5 +1,6 @@
-"""Small swarms of native engine hosts run by tools/swarm.py: a channel shared by three peers
-with a source that serves one transfer, and a peer fed by a source that sends malformed data."""
+"""Small swarms of engine hosts run by tools/swarm.py (under wine, one prefix per peer): a
+channel shared by three peers with a source that serves one transfer, and a peer fed by a
+source that sends malformed data."""
 
 import time
 
