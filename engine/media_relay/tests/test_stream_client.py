@@ -2,15 +2,22 @@
 
 The demo program (media_relay_stream_demo) serves the file as a channel would: a stream header
 piece whose data are an HTTP head plus the file's first two TS packets, then data pieces of
-8084 bytes stamped with their play time at the file's constant mux rate.
+8084 bytes stamped with their play time at the file's constant mux rate. For the Windows build
+the demo is the PE program run under wine (in a prefix of its own), the clients stay native.
 """
 import json
 import os
+import signal
 import socket
 import subprocess
+import sys
 import time
 
 import pytest
+
+SOURCE_DIR = os.environ.get("KESTRAV_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", "..", ".."))
+sys.path.insert(0, os.path.join(SOURCE_DIR, "tests", "framework"))
+import engine_host  # noqa: E402
 
 MUXRATE = 1000000
 PIECE_BYTES = 43 * 188
@@ -22,6 +29,23 @@ REPLY = b"HTTP/1.1 200 OK\r\nServer: Quorvane Media Server/1.0\r\nConnection: cl
 
 def piece_time_stamp(index):
     return index * PIECE_BYTES * 8000 // MUXRATE
+
+
+def demo_command(ts_file, *args):
+    demo = os.path.join(os.environ["KESTRAV_BUILD_DIR"], "tests-bin", "media_relay_stream_demo")
+    if not engine_host.UNDER_WINE:
+        return [demo, "--ts", str(ts_file)] + list(args)
+    return [engine_host.WINE_RUN, demo + ".exe", "--ts", engine_host.program_path(str(ts_file))] + list(args)
+
+
+def stop(process):
+    """Ends the demo; under wine, wine-run's time limit and wine with it (one process group)."""
+    if process.poll() is None:
+        if engine_host.UNDER_WINE:
+            os.killpg(process.pid, signal.SIGTERM)
+        else:
+            process.terminate()
+    process.wait(timeout=30)
 
 
 def expected_start_index():
@@ -42,20 +66,27 @@ def stream(tmp_path_factory):
          "-c:v", "mpeg2video", "-b:v", "600k", "-g", "25", "-c:a", "mp2", "-b:a", "128k",
          "-f", "mpegts", "-muxrate", "1000k", str(ts_file)],
         check=True, timeout=120)
-    demo = os.path.join(os.environ["KESTRAV_BUILD_DIR"], "tests-bin", "media_relay_stream_demo")
-    process = subprocess.Popen(
-        [demo, "--ts", str(ts_file), "--muxrate", str(MUXRATE), "--piece-bytes", str(PIECE_BYTES),
-         "--header-tail", str(HEADER_TAIL), "--prefill-ms", "30000", "--seconds", "300"],
-        stdout=subprocess.PIPE, text=True)
+    # Under wine the demo runs in a prefix of its own, as the engine hosts do: nothing else
+    # started in this run's prefix can stall or end it.
+    prefix = engine_host.prefix_up(str(folder / "prefix"))
+    env = dict(os.environ, WINE_TIMEOUT="330")
+    if prefix:
+        env["WINEPREFIX"] = prefix
     try:
-        line = process.stdout.readline()
-        assert line.startswith("stream_port "), line
-        port = int(line.split()[1])
-        time.sleep(2)  # the buffer's first ticks move its cursor over the first 30 s
-        yield {"port": port, "ts": ts_file.read_bytes(), "url": "http://127.0.0.1:%d/" % port}
+        process = subprocess.Popen(
+            demo_command(ts_file, "--muxrate", str(MUXRATE), "--piece-bytes", str(PIECE_BYTES),
+                         "--header-tail", str(HEADER_TAIL), "--prefill-ms", "30000", "--seconds", "300"),
+            stdout=subprocess.PIPE, text=True, env=env, start_new_session=engine_host.UNDER_WINE)
+        try:
+            line = process.stdout.readline()
+            assert line.startswith("stream_port "), line
+            port = int(line.split()[1])
+            time.sleep(2)  # the buffer's first ticks move its cursor over the first 30 s
+            yield {"port": port, "ts": ts_file.read_bytes(), "url": "http://127.0.0.1:%d/" % port}
+        finally:
+            stop(process)
     finally:
-        process.terminate()
-        process.wait(timeout=30)
+        engine_host.prefix_down(prefix)
 
 
 def test_ffprobe_lists_the_video_and_the_audio_stream(stream):
