@@ -1,8 +1,8 @@
 #!/usr/bin/python3
-"""Benchmark of the media relay: runs one swarm scenario on 127.0.0.1 with native engine hosts
-and prints one table of its figures.
+"""Benchmark of the media relay: runs one swarm scenario on 127.0.0.1 with engine hosts (native,
+or with --wine the Windows engine under wine) and prints one table of its figures.
 
-    bench.py --peers N --seconds S --rate BPS --source-cap K --churn PCT --loss PCT [--delay MS]
+    bench.py --peers N --seconds S --rate BPS --source-cap K --churn PCT --loss PCT [--delay MS] [--wine [DIR]]
     bench.py --sim [--minutes M] [--seed S] [--seeds K] [--bandwidth BPS] ...the same flags...
 
 With --sim the same scenario runs in the swarm simulator (relay_sim: the module's sessions in one
@@ -169,6 +169,8 @@ def main(argv=None):
     ap.add_argument("--delay", type=int, default=0, help="one-way delay ms per peer")
     ap.add_argument("--payload", choices=("ts", "synthetic"), default="ts")
     ap.add_argument("--json", help="also write the raw results here")
+    ap.add_argument("--wine", nargs="?", const=swarm.DEFAULT_WINE_DIR, metavar="WINE-DIR",
+                    help="the Windows engine hosts under wine, one prefix each cloned from WINE-DIR/template")
     ap.add_argument("--sim", action="store_true", help="run the scenario in the swarm simulator")
     ap.add_argument("--minutes", type=float, help="stream minutes of a --sim run (default: --seconds / 60)")
     ap.add_argument("--seed", type=int, default=1, help="--sim: the first seed")
@@ -180,7 +182,7 @@ def main(argv=None):
         return sim_main(args)
     cfg = swarm.SwarmConfig(peers=args.peers, seconds=args.seconds, rate=args.rate, source_cap=args.source_cap,
                             churn=args.churn, loss=args.loss, delay=args.delay, payload=args.payload,
-                            notify=True)
+                            notify=True, wine=args.wine)
     runner = swarm.Swarm(cfg)
     began = time.time()
     try:
@@ -190,8 +192,8 @@ def main(argv=None):
     if args.json:
         with open(args.json, "w") as f:
             json.dump(results, f, indent=1)
-    title = ("relay benchmark: %d peers, %.0f s, %d bit/s %s, source cap %d, churn %g%%, loss %g%%, delay %d ms"
-             % (args.peers, args.seconds, args.rate, args.payload, args.source_cap, args.churn, args.loss,
+    title = ("relay benchmark%s: %d peers, %.0f s, %d bit/s %s, source cap %d, churn %g%%, loss %g%%, delay %d ms"
+             % (" under wine" if runner.under_wine else "", args.peers, args.seconds, args.rate, args.payload, args.source_cap, args.churn, args.loss,
                 args.delay))
     print_table(rows_of(results, wall_s), title)
     runner.cleanup()

@@ -5,11 +5,12 @@ hosts, each played by its own player checker.
 The hosts are the native build, or with --wine (or KESTRAV_WINE_DIR set, as CTest does for the
 Windows build) the PE files of build/windows/dist/engine under wine. Every peer runs from its
 own folder with a private engine copy and its own namespace of named blocks: natively a
-QUIB_SHM_NS, under wine a prefix of its own (a hardlink clone of the template prefix, with its
-own wineserver for as long as the peer lives). The runner can emulate a network per peer
-(KUZ_NETEM), kill and restart a share of the peers during the run, and collects per peer the
-start-up stages, the player summary, the byte totals, crash.log presence and the CPU time and
-peak memory of the host process. It stops every process it started, by process id.
+QUIB_SHM_NS, under wine a prefix of its own (a hardlink clone of the template prefix with its
+own wineserver, brought up before the run starts and stopped with its peer). The runner can
+emulate a network per peer (KUZ_NETEM), kill and restart a share of the peers during the run,
+and collects per peer the start-up stages, the player summary, the byte totals, crash.log
+presence and the CPU time and peak memory of the host process. It stops every process it
+started, by process id.
 
     swarm.py run --peers N --seconds S [--rate BPS] [--source-cap K] [--churn PCT] [--loss PCT]
                  [--delay MS] [--peer-rate BPS] [--payload ts|synthetic] [--workdir DIR]
@@ -18,6 +19,7 @@ peak memory of the host process. It stops every process it started, by process i
 """
 
 import argparse
+import concurrent.futures
 import json
 import math
 import os
@@ -54,6 +56,8 @@ STAGGER_S = 0.7
 PIECE_OVERHEAD = 23
 # A piece reaching the player later than this after its production counts as missed.
 ON_TIME_MS = 15000
+# Wine prefixes brought up at once before a run (each start costs seconds of emulated CPU).
+PREFIX_WORKERS = 4
 
 
 def wall_ms():
@@ -242,10 +246,7 @@ class Peer:
         env = {"QUIB_SHM_NS": "swarm%d_%s_%d" % (os.getpid(), self.name, port)}
         if cfg.netem():
             env["KUZ_NETEM"] = cfg.netem()
-        # Outside the peer's folder, which is searched for crash.log files.
-        prefixes = os.path.join(self.swarm.workdir, "prefixes")
-        os.makedirs(prefixes, exist_ok=True)
-        self.prefix = engine_host.prefix_up(os.path.join(prefixes, self.name))
+        self.prefix = self.swarm.take_prefix()
         if self.prefix:
             env["WINEPREFIX"] = self.prefix
         self.host = engine_host.EngineHost(self.workdir, args, env=env)
@@ -415,6 +416,7 @@ class Swarm:
         wine = cfg.wine or (engine_host.WINE_DIR if engine_host.UNDER_WINE else None)
         if wine:
             use_wine(wine)
+        self.under_wine = bool(wine)
         self.own_workdir = cfg.workdir is None
         self.workdir = cfg.workdir or tempfile.mkdtemp(prefix="swarm")
         os.makedirs(self.workdir, exist_ok=True)
@@ -425,6 +427,8 @@ class Swarm:
         self.source_log = os.path.join(self.workdir, "source.log")
         self.end_at = None
         self.payload = "synthetic"
+        self.spare_prefixes = []
+        self.prefix_count = 0
 
     # -------------------------------------------------------------- parties
 
@@ -463,6 +467,33 @@ class Swarm:
         self.processes.append(("linksrv", proc))
         self.link_udp = json.loads(proc.stdout.readline())["udp"]
 
+    def new_prefix(self):
+        # Outside the peers' folders, which are searched for crash.log files.
+        self.prefix_count += 1
+        folder = os.path.join(self.workdir, "prefixes")
+        os.makedirs(folder, exist_ok=True)
+        return os.path.join(folder, "p%d" % self.prefix_count)
+
+    def prepare_prefixes(self):
+        """Under wine: a ready prefix for every peer life of the run, churn included, brought up
+        before the run's clock starts, so that peers start as far apart as natively."""
+        if not engine_host.UNDER_WINE:
+            return
+        paths = [self.new_prefix() for _ in range(self.cfg.peers + self.churn_count(self.cfg.peers))]
+        try:
+            with concurrent.futures.ThreadPoolExecutor(PREFIX_WORKERS) as pool:
+                self.spare_prefixes = list(pool.map(engine_host.prefix_up, paths))
+        except BaseException:
+            for path in paths:
+                engine_host.prefix_down(path)
+            raise
+
+    def take_prefix(self):
+        """A prefix for a new peer (natively None)."""
+        if self.spare_prefixes:
+            return self.spare_prefixes.pop(0)
+        return engine_host.prefix_up(self.new_prefix()) if engine_host.UNDER_WINE else None
+
     def start_peer(self, index, generation=0):
         peer = Peer(self, index, generation)
         peer.start(first=(index == 0))
@@ -471,6 +502,7 @@ class Swarm:
     # -------------------------------------------------------------- run
 
     def start(self):
+        self.prepare_prefixes()
         self.end_at = time.time() + self.cfg.seconds + self.cfg.peers * self.cfg.stagger + 5
         self.start_link_server(self.start_source())
         for i in range(self.cfg.peers):
@@ -479,10 +511,13 @@ class Swarm:
             self.peers.append(self.start_peer(i))
         return self
 
+    def churn_count(self, peers):
+        return int(math.ceil(peers * self.cfg.churn / 100.0)) if self.cfg.churn else 0
+
     def churn(self):
         """Kills a share of the peers (never the first, which holds the source's transfer)
         and starts a fresh host for each in a new folder."""
-        count = int(math.ceil(len(self.peers) * self.cfg.churn / 100.0)) if self.cfg.churn else 0
+        count = self.churn_count(len(self.peers))
         candidates = list(range(1, len(self.peers)))
         random.shuffle(candidates)
         for i in candidates[:count]:
@@ -513,6 +548,9 @@ class Swarm:
         for peer in self.peers:
             if peer.host is not None:
                 peer.finish()
+        for prefix in self.spare_prefixes:
+            engine_host.prefix_down(prefix)
+        self.spare_prefixes = []
         for name, proc in reversed(self.processes):
             if proc.poll() is None:
                 proc.send_signal(signal.SIGTERM)
