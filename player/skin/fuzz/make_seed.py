@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""Writes a small valid skin package into a fuzz corpus folder, so the package fuzzer starts
-from an archive that reads (an ini member and a picture member) instead of from noise.
+"""Writes a small valid skin package and its unpacked archive into a fuzz corpus folder, so the
+package fuzzer starts from an archive that reads (an ini member and a picture member) instead
+of from noise.
 
     make_seed.py SKINPACK CORPUS-DIR
 """
@@ -26,6 +27,8 @@ def archive():
 def main():
     skinpack, corpus = sys.argv[1], sys.argv[2]
     os.makedirs(corpus, exist_ok=True)
+    with open(os.path.join(corpus, "seed.archive"), "wb") as f:
+        f.write(archive())
     with tempfile.NamedTemporaryFile(suffix=".archive", delete=False) as f:
         f.write(archive())
     try:

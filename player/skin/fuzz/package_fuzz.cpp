@@ -1,5 +1,7 @@
-// Arbitrary bytes as a skin package, through everything a skin load does with one before the
-// model: unpack, read the member list, extract every member and read the ini member.
+// Arbitrary bytes through everything a skin load does with a package before the model: unpack,
+// read the member list, extract every member and read the ini member. The same bytes are also
+// read as an already unpacked archive, since mutations of a compressed stream seldom leave a
+// readable archive behind.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -9,12 +11,9 @@
 #include "skin_reader.h"
 #include "streams.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    tk::TMemoryStream package;
-    if (size != 0) package.WriteBuffer(data, size);
-    skin::TSkinReader reader;
-    if (!reader.OpenPackage(package)) return 0;
+namespace {
 
+void ReadMembers(const skin::TSkinReader& reader) {
     tk::TMemoryStream member;
     for (const std::string& name : reader.Names()) reader.ExtractByName(name, member);
 
@@ -28,5 +27,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ini.ReadString(section, "Image", "");
         ini.ReadInteger(section, "LeftWidth", 0);
     }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    tk::TMemoryStream bytes;
+    if (size != 0) bytes.WriteBuffer(data, size);
+    skin::TSkinReader reader;
+    if (reader.OpenPackage(bytes)) ReadMembers(reader);
+    bytes.SetPosition(0);
+    if (reader.ReadArchive(bytes)) ReadMembers(reader);
     return 0;
 }
