@@ -2,9 +2,9 @@
 
 #include <atomic>
 
-#include "message_ids.h"
 #include "queue_state.h"
 #include "quib_net_hooks.h"
+#include "socket_events.h"
 
 namespace quib::net_hooks {
 
@@ -12,25 +12,6 @@ namespace {
 
 std::atomic<QuibUnregisteredHook> g_unregistered{nullptr};
 std::atomic<QuibReleaseHook> g_release{nullptr};
-
-// Undelivered events of one socket that the network library takes back at close.
-bool IsSocketEvent(const FrameworkMessage& m) {
-    switch (m.id) {
-        case MSG_NET_ACCEPT:
-        case MSG_NET_LISTEN_EVENT:
-        case MSG_NET_CONNECTED:
-        case MSG_NET_CONNECT_FAILED:
-        case MSG_NET_DATA:
-        case MSG_NET_CLOSED:
-        case MSG_STREAM_DATA:
-        case MSG_STREAM_CLOSED:
-            return true;
-        case MSG_NET_DATAGRAM:
-            return m.p4 == 0;  // a datagram with p4 1 is a core block, not the library's buffer
-        default:
-            return false;
-    }
-}
 
 }  // namespace
 
@@ -65,7 +46,7 @@ int ENGINE_CALL QuibTakeSocketEvents(uint32_t target, uint32_t socket, Framework
             q,
             [&](const QueuedMessage& m) {
                 return m.timer_id == 0 && m.message.target == target && m.message.sender == socket &&
-                       net_hooks::IsSocketEvent(m.message);
+                       IsSocketEvent(m.message);
             },
             max);
         for (size_t i = 0; i < taken.size(); ++i) out[i] = taken[i];

@@ -1,29 +1,8 @@
 #include "message_dispatch.h"
 
-#include "message_ids.h"
+#include "socket_events.h"
 
 namespace sim {
-
-namespace {
-// The events a socket's close takes back from the queue.
-bool IsSocketEvent(const FrameworkMessage& msg) {
-    switch (msg.id) {
-        case MSG_NET_ACCEPT:
-        case MSG_NET_LISTEN_EVENT:
-        case MSG_NET_CONNECTED:
-        case MSG_NET_CONNECT_FAILED:
-        case MSG_NET_DATA:
-        case MSG_NET_CLOSED:
-        case MSG_STREAM_DATA:
-        case MSG_STREAM_CLOSED:
-            return true;
-        case MSG_NET_DATAGRAM:
-            return msg.p4 == 0;
-        default:
-            return false;
-    }
-}
-}  // namespace
 
 void MessageDispatch::Post(Node* node, const FrameworkMessage& msg) {
     m_queue.push_back(PostedMessage{node, msg, 0, true});
