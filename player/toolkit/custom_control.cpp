@@ -15,7 +15,7 @@ void TCustomControl::PaintWindow(HDC dc) {
 }
 
 void TCustomControl::Paint() {
-    canvas_.SetBrushColor(Color());
+    canvas_.Brush().SetColor(Color());
     canvas_.FillRect(ClientRect());
 }
 

@@ -28,6 +28,7 @@ TK_EXCEPTION(EOSError, Exception);
 TK_EXCEPTION(EOutOfResources, Exception);
 TK_EXCEPTION(EInvalidOperation, Exception);
 TK_EXCEPTION(EConvertError, Exception);
+TK_EXCEPTION(EStringListError, Exception);
 TK_EXCEPTION(EStreamError, Exception);
 TK_EXCEPTION(EReadError, EStreamError);
 TK_EXCEPTION(EWriteError, EStreamError);

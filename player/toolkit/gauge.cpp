@@ -24,16 +24,16 @@ int TGauge::PercentDone() const { return GaugePercent(minValue_, maxValue_, prog
 
 void TGauge::Paint() {
     RECT r = ClientRect();
-    Canvas()->SetBrushColor(clBlack);
+    Canvas()->Brush().SetColor(clBlack);
     Canvas()->FrameRect(r);
     InflateRect(&r, -1, -1);
-    Canvas()->SetBrushColor(backColor_);
+    Canvas()->Brush().SetColor(backColor_);
     Canvas()->FillRect(r);
     int percent = PercentDone();
     if (kind_ == TGaugeKind::gkHorizontalBar) {
         RECT bar = r;
         bar.right = r.left + (r.right - r.left) * percent / 100;
-        Canvas()->SetBrushColor(foreColor_);
+        Canvas()->Brush().SetColor(foreColor_);
         Canvas()->FillRect(bar);
     }
     if (showText_) {

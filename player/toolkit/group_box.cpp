@@ -23,7 +23,7 @@ RECT TCustomGroupBox::AlignRect() {
 void TCustomGroupBox::Paint() {
     TCanvas* canvas = Canvas();
     RECT r = ClientRect();
-    canvas->SetBrushColor(Color());
+    canvas->Brush().SetColor(Color());
     canvas->FillRect(r);
     SIZE text = canvas->TextExtent(Caption().empty() ? L"0" : Caption());
     RECT frame = r;

@@ -45,7 +45,7 @@ void TLabel::AdjustSize() {
 void TLabel::Paint() {
     RECT r = ClientRect();
     if (!transparent_) {
-        Canvas()->SetBrushColor(Parent() != nullptr ? Parent()->Color() : Color());
+        Canvas()->Brush().SetColor(Parent() != nullptr ? Parent()->Color() : Color());
         Canvas()->FillRect(r);
     }
     Canvas()->DrawText(Caption(), r, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);

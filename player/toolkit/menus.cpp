@@ -270,11 +270,11 @@ void TMenuItem::MeasureItem(TCanvas* canvas, int& width, int& height) {
 }
 
 void TMenuItem::DrawItem(TCanvas* canvas, RECT rect, bool selected) {
-    canvas->SetBrushColor(selected ? static_cast<TColor>(0xFF00000D) : static_cast<TColor>(0xFF000004));
+    canvas->Brush().SetColor(selected ? static_cast<TColor>(0xFF00000D) : static_cast<TColor>(0xFF000004));
     canvas->FillRect(rect);
     if (IsLine()) {
         RECT line{rect.left + 2, (rect.top + rect.bottom) / 2, rect.right - 2, (rect.top + rect.bottom) / 2 + 1};
-        canvas->SetBrushColor(clBtnShadow);
+        canvas->Brush().SetColor(clBtnShadow);
         canvas->FillRect(line);
         return;
     }

@@ -52,7 +52,7 @@ void TCustomPanel::Paint() {
     };
     bevel(bevelOuter_);
     bevel(bevelInner_);
-    canvas->SetBrushColor(Color());
+    canvas->Brush().SetColor(Color());
     canvas->FillRect(r);
     if (!Caption().empty()) canvas->DrawText(Caption(), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }

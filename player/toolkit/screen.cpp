@@ -21,6 +21,17 @@ RECT TScreen::WorkAreaRect() const {
     return r;
 }
 
+TFont& TScreen::MenuFont() {
+    if (menuFont_ == nullptr) {
+        menuFont_ = std::make_unique<TFont>();
+        NONCLIENTMETRICSW metrics = {};
+        metrics.cbSize = sizeof metrics;
+        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+            menuFont_->SetLogFont(metrics.lfMenuFont);
+    }
+    return *menuFont_;
+}
+
 void TScreen::RemoveForm(TCustomForm* form) { forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end()); }
 
 }  // namespace tk

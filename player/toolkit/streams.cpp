@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "exceptions.h"
 
@@ -75,6 +78,15 @@ void TMemoryStream::SetSize(size_t size) {
 
 void TMemoryStream::Clear() {
     bytes_.clear();
+    position_ = 0;
+}
+
+void TMemoryStream::LoadFromFile(const std::wstring& path) {
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    if (!file.is_open()) throw EFOpenError(L"Cannot open file \"" + path + L"\"");
+    std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(file), {});
+    if (file.bad()) throw EFOpenError(L"Cannot read file \"" + path + L"\"");
+    bytes_ = std::move(bytes);
     position_ = 0;
 }
 

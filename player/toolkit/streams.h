@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "component.h"
@@ -35,6 +36,9 @@ public:
     const uint8_t* Memory() const { return bytes_.data(); }
     void SetSize(size_t size);
     void Clear();
+    // Replaces the contents with the whole file, positioned at 0; EFOpenError when it cannot
+    // be read, and the contents are then unchanged.
+    void LoadFromFile(const std::wstring& path);
 
 private:
     std::vector<uint8_t> bytes_;

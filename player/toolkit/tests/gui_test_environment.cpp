@@ -21,6 +21,14 @@ void Pump() {
     }
 }
 
+std::wstring TempFile(const wchar_t* name) {
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    std::wstring path = std::wstring(folder) + name;
+    DeleteFileW(path.c_str());
+    return path;
+}
+
 namespace {
 class GuiEnvironment : public ::testing::Environment {
 public:

@@ -21,4 +21,7 @@ public:
 // Runs everything that is queued for this thread now.
 void Pump();
 
+// A path in the temporary folder, with no file there yet.
+std::wstring TempFile(const wchar_t* name);
+
 }  // namespace tk::testing_support

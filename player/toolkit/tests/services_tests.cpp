@@ -20,15 +20,8 @@
 namespace tk {
 namespace {
 using testing_support::Pump;
+using testing_support::TempFile;
 using testing_support::TTestForm;
-
-std::wstring TempFile(const wchar_t* name) {
-    wchar_t folder[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    std::wstring path = std::wstring(folder) + name;
-    DeleteFileW(path.c_str());
-    return path;
-}
 
 std::string FileBytes(const std::wstring& path) {
     std::ifstream file(WideToCodePage(path, CP_ACP), std::ios::binary);
