@@ -42,12 +42,12 @@ Picture DrawIcon(int size) {
     Fill(p, stand, kDkShadow);
     Fill(p, base, kButtonShadow);
     Outline(p, base, kDkShadow);
-    // The play mark: a triangle pointing right, widening by 5 pixels every 3 rows to its middle.
+    // The play mark: a triangle pointing right, three pixels wider every two rows to its middle.
     const int markHeight = big ? 13 : 7, half = markHeight / 2;
-    const int markWidth = 1 + half * 5 / 3;
+    const int markWidth = 1 + 3 * half / 2;
     const int markX = screen.x + (screen.w - markWidth) / 2 + 1, markY = screen.y + (screen.h - markHeight) / 2;
     for (int row = 0; row < markHeight; ++row)
-        Fill(p, {markX, markY + row, 1 + std::min(row, markHeight - 1 - row) * 5 / 3, 1}, kWhite);
+        Fill(p, {markX, markY + row, 1 + 3 * std::min(row, markHeight - 1 - row) / 2, 1}, kWhite);
     return p;
 }
 
