@@ -17,8 +17,8 @@ using skinpack::Rgb;
 
 struct Rect {
     int x = 0, y = 0, w = 0, h = 0;
-    int Right() const { return x + w; }    // one past the last column
-    int Bottom() const { return y + h; }   // one past the last row
+    int Right() const { return x + w; }   // one past the last column
+    int Bottom() const { return y + h; }  // one past the last row
     Rect Inset(int d) const { return {x + d, y + d, w - 2 * d, h - 2 * d}; }
 };
 

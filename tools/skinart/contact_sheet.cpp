@@ -14,11 +14,11 @@ constexpr uint32_t kTileEdge = Rgb(20, 20, 24);
 constexpr uint32_t kLabel = Rgb(255, 255, 255);
 
 // 3 x 5 digits for the tile numbers.
-constexpr const char* kDigits[10][5] = {
-    {"###", "#.#", "#.#", "#.#", "###"}, {".#.", "##.", ".#.", ".#.", "###"}, {"###", "..#", "###", "#..", "###"},
-    {"###", "..#", "###", "..#", "###"}, {"#.#", "#.#", "###", "..#", "..#"}, {"###", "#..", "###", "..#", "###"},
-    {"###", "#..", "###", "#.#", "###"}, {"###", "..#", ".#.", ".#.", ".#."}, {"###", "#.#", "###", "#.#", "###"},
-    {"###", "#.#", "###", "..#", "###"}};
+constexpr const char* kDigits[10][5] = {{"###", "#.#", "#.#", "#.#", "###"}, {".#.", "##.", ".#.", ".#.", "###"},
+                                        {"###", "..#", "###", "#..", "###"}, {"###", "..#", "###", "..#", "###"},
+                                        {"#.#", "#.#", "###", "..#", "..#"}, {"###", "#..", "###", "..#", "###"},
+                                        {"###", "#..", "###", "#.#", "###"}, {"###", "..#", ".#.", ".#.", ".#."},
+                                        {"###", "#.#", "###", "#.#", "###"}, {"###", "#.#", "###", "..#", "###"}};
 
 void Number(Picture& p, int x, int y, int n) {
     const std::string text = std::to_string(n);
@@ -62,7 +62,8 @@ ContactSheet MakeContactSheet(const std::vector<SheetEntry>& entries) {
         ++n;
     }
     sheet.index = "Contact sheet: every picture " + std::to_string(kScale) +
-                  " times enlarged; orange lines mark frame boundaries, magenta is the transparent key.\n" + sheet.index;
+                  " times enlarged; orange lines mark frame boundaries, magenta is the transparent key.\n" +
+                  sheet.index;
     return sheet;
 }
 

@@ -8,9 +8,9 @@
 // the corner blocks of the Left piece and in the separator frame of MenuItem.
 #include <algorithm>
 #include <cstdio>
-#include <stdexcept>
 #include <filesystem>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -82,13 +82,52 @@ constexpr FlatObject kProgressStyle1{"ProgressStyle1", "progress.bmp", 44, 20, 1
 constexpr FlatObject kProgressChunk{"ProgressChunk", "chunk.bmp", 45, 8, 10, 1, false, 0, 0, 0, 0};
 // clang-format on
 
-const FlatObject* const kAllObjects[] = {
-    &kLeft, &kRight, &kTop, &kBottom, &kTextBack, &kMenuBar, &kClose, &kMaximize, &kRestore, &kMinimize,
-    &kButtons, &kCheck, &kRadio, &kCheck12, &kRadio8, &kScrollbar, &kHorzScroll, &kVertScroll, &kHorzThumb,
-    &kVertThumb, &kTabs, &kTabsBorder, &kStatusBarEdges, &kExtraImages, &kTabPane, &kMenuItem, &kMenuBackground,
-    &kComboButton, &kSunkEdge, &kUpDownVert, &kUpDownVertGlyph, &kUpDownHorz, &kUpDownHorzGlyph, &kProgress,
-    &kHeaderbar, &kThumbHorz, &kThumbVert, &kThumbLeft, &kThumbRight, &kThumbUp, &kThumbDown, &kTrack,
-    &kTrackVert, &kMdiControls, &kProgressStyle1, &kProgressChunk};
+const FlatObject* const kAllObjects[] = {&kLeft,
+                                         &kRight,
+                                         &kTop,
+                                         &kBottom,
+                                         &kTextBack,
+                                         &kMenuBar,
+                                         &kClose,
+                                         &kMaximize,
+                                         &kRestore,
+                                         &kMinimize,
+                                         &kButtons,
+                                         &kCheck,
+                                         &kRadio,
+                                         &kCheck12,
+                                         &kRadio8,
+                                         &kScrollbar,
+                                         &kHorzScroll,
+                                         &kVertScroll,
+                                         &kHorzThumb,
+                                         &kVertThumb,
+                                         &kTabs,
+                                         &kTabsBorder,
+                                         &kStatusBarEdges,
+                                         &kExtraImages,
+                                         &kTabPane,
+                                         &kMenuItem,
+                                         &kMenuBackground,
+                                         &kComboButton,
+                                         &kSunkEdge,
+                                         &kUpDownVert,
+                                         &kUpDownVertGlyph,
+                                         &kUpDownHorz,
+                                         &kUpDownHorzGlyph,
+                                         &kProgress,
+                                         &kHeaderbar,
+                                         &kThumbHorz,
+                                         &kThumbVert,
+                                         &kThumbLeft,
+                                         &kThumbRight,
+                                         &kThumbUp,
+                                         &kThumbDown,
+                                         &kTrack,
+                                         &kTrackVert,
+                                         &kMdiControls,
+                                         &kProgressStyle1,
+                                         &kProgressChunk};
 
 // Magenta blocks in both frames of the Left piece: they become the window region's corners.
 constexpr Rect kLeftTopBlock{0, 0, 3, 2};
@@ -96,7 +135,17 @@ constexpr Rect kLeftBottomBlock{0, 38, 2, 2};
 // Frame 2 of MenuItem is magenta but for these two rows, the separator line.
 constexpr int kSeparatorRow = 15;
 
-enum Zone { kCentre, kZoneTopLeft, kZoneTop, kZoneTopRight, kZoneLeft, kZoneRight, kZoneBottomLeft, kZoneBottom, kZoneBottomRight };
+enum Zone {
+    kCentre,
+    kZoneTopLeft,
+    kZoneTop,
+    kZoneTopRight,
+    kZoneLeft,
+    kZoneRight,
+    kZoneBottomLeft,
+    kZoneBottom,
+    kZoneBottomRight
+};
 
 uint32_t ZoneColour(int index, int frame, int zone) {
     return Rgb(0x20 + 0x10 * (index % 12), 9 * (frame - 1) + zone, 0x40 + 0x08 * (index / 12));
@@ -154,7 +203,7 @@ struct TextColourKey {
     const char* section;
     const char* key;
 };
-const TextColourKey kTextColours[] = {{"Buttons", "NormalColour2"}, {"Buttons", "MouseOverColour2"},
+const TextColourKey kTextColours[] = {{"Buttons", "NormalColour2"},  {"Buttons", "MouseOverColour2"},
                                       {"Buttons", "PressedColour2"}, {"Tabs", "NormalColour2"},
                                       {"Tabs", "MouseOverColour2"},  {"StatusBarEdges", "NormalColour2"}};
 
@@ -168,9 +217,10 @@ std::string TextColourLines(const std::string& section) {
 }
 
 // The [Colours] keys in the order of k.
-const std::vector<std::string> kColourOrder = {
-    "WindowText", "ButtonText", "ButtonFace", "ButtonHilight", "Scrollbar", "Buttonlight", "HilightText", "ButtonShadow",
-    "Hilight", "ButtonDkShadow", "Menubar", "MenuBarText", "Menu", "TitleTextActive", "MenuText", "TitleTextNoActive"};
+const std::vector<std::string> kColourOrder = {"WindowText", "ButtonText",      "ButtonFace",  "ButtonHilight",
+                                               "Scrollbar",  "Buttonlight",     "HilightText", "ButtonShadow",
+                                               "Hilight",    "ButtonDkShadow",  "Menubar",     "MenuBarText",
+                                               "Menu",       "TitleTextActive", "MenuText",    "TitleTextNoActive"};
 
 std::string Margins(const FlatObject& o) {
     return Line("LeftWidth", o.left) + Line("RightWidth", o.right) + Line("TopHeight", o.top) +
@@ -202,7 +252,8 @@ std::string FrameSections() {
            Line("TileRightMenu", kMenuBar.right);
     ini += "\r\n[Fonts]\r\n" + Line("FontHeight", 12);
     ini += "\r\n[Colours]\r\n";
-    for (size_t k = 0; k < kColourOrder.size(); ++k) ini += Line(kColourOrder[k], ColourText(KeyColour(static_cast<int>(k))));
+    for (size_t k = 0; k < kColourOrder.size(); ++k)
+        ini += Line(kColourOrder[k], ColourText(KeyColour(static_cast<int>(k))));
     ini += "\r\n[BUTTON.ICON]\r\n" + Line("Action", 3) + Line("Align", 0) + Line("Xcoord", 4) + Line("Ycoord", 2) +
            Line("Visibility", 0);
     ini += CaptionButton("MINIMIZE", kMinimize, 2, 58, 6, 8) + CaptionButton("MAXIMIZE", kMaximize, 1, 40, 2, 8) +
@@ -233,9 +284,13 @@ struct FlatSkin {
 std::vector<FlatSkin> Skins() {
     return {
         {"flat_frame", {}, "", "borders, caption, text background, menu bar, caption buttons"},
-        {"flat_buttons", {&kButtons, &kCheck, &kRadio}, ButtonSection(kCheck, kRadio, true),
+        {"flat_buttons",
+         {&kButtons, &kCheck, &kRadio},
+         ButtonSection(kCheck, kRadio, true),
          "push button faces (5 frames), check and radio glyphs of 4 frames"},
-        {"flat_buttons_remap", {&kButtons, &kCheck12, &kRadio8}, ButtonSection(kCheck12, kRadio8, false),
+        {"flat_buttons_remap",
+         {&kButtons, &kCheck12, &kRadio8},
+         ButtonSection(kCheck12, kRadio8, false),
          "check glyphs of 12 frames and radio glyphs of 8 (derived counts, remapped)"},
         {"flat_scroll",
          {&kScrollbar, &kHorzScroll, &kVertScroll, &kHorzThumb, &kVertThumb},
@@ -256,7 +311,8 @@ std::vector<FlatSkin> Skins() {
          ObjectSection("Tabs", kTabs, 1, Line("Border", kTabsBorder.member) + Line("Style", 1)) +
              ObjectSection("Tab.Pane", kTabPane, 0),
          "tabs of Style 1, whose pane is [Tab.Pane] with its own margins"},
-        {"flat_menus", {&kMenuItem, &kMenuBackground},
+        {"flat_menus",
+         {&kMenuItem, &kMenuBackground},
          ObjectSection("MenuItem", kMenuItem, 1) + ObjectSection("MenuBackground", kMenuBackground, 0),
          "menu items (5 frames, frame 2 the separator) and the popup background"},
         {"flat_other",
@@ -272,11 +328,13 @@ std::vector<FlatSkin> Skins() {
              ObjectSection("Trackbar.ThumbHorz", kThumbHorz, 1) + ObjectSection("Trackbar.ThumbVert", kThumbVert, 1) +
              ObjectSection("Trackbar.ThumbLeft", kThumbLeft, 1) + ObjectSection("Trackbar.ThumbRight", kThumbRight, 1) +
              ObjectSection("Trackbar.ThumbUp", kThumbUp, 1) + ObjectSection("Trackbar.ThumbDown", kThumbDown, 1) +
-             ObjectSection("Track", kTrack, 0, Line("Frame", 1)) + ObjectSection("TRACKVERT", kTrackVert, 0, Line("Frame", 1)) +
+             ObjectSection("Track", kTrack, 0, Line("Frame", 1)) +
+             ObjectSection("TRACKVERT", kTrackVert, 0, Line("Frame", 1)) +
              Section("MDICONTROLS", Line("Image", kMdiControls.member)),
          "combo button and sunken edge (4 frames each), spin buttons and glyphs (8), progress (Style 0, 2 frames), "
          "header (5), track-bar thumbs (5), tracks, MDI buttons (12 columns)"},
-        {"flat_other_chunk", {&kProgressStyle1, &kProgressChunk},
+        {"flat_other_chunk",
+         {&kProgressStyle1, &kProgressChunk},
          Section("Progress", Line("Bitmap", kProgressStyle1.member) + Line("Style", 1) + Margins(kProgressStyle1) +
                                  Line("Trans", 0) + Line("Tile", 0)) +
              ObjectSection("Progress.Chunk", kProgressChunk, 0, Line("Frame", 1)),
@@ -284,14 +342,14 @@ std::vector<FlatSkin> Skins() {
     };
 }
 
-const std::vector<const FlatObject*> kFrameObjects = {&kLeft, &kRight, &kTop, &kBottom, &kTextBack,
+const std::vector<const FlatObject*> kFrameObjects = {&kLeft,    &kRight, &kTop,      &kBottom,  &kTextBack,
                                                       &kMenuBar, &kClose, &kMaximize, &kRestore, &kMinimize};
 
 // ---- the header -----------------------------------------------------------------------------
 std::string Hex(uint32_t rgb) {
     // COLORREF order: red in the low byte, as the skin engine and GetPixel give colours.
-    const uint32_t colorref = static_cast<uint32_t>(skinpack::RedOf(rgb)) | skinpack::GreenOf(rgb) << 8 |
-                              skinpack::BlueOf(rgb) << 16;
+    const uint32_t colorref =
+        static_cast<uint32_t>(skinpack::RedOf(rgb)) | skinpack::GreenOf(rgb) << 8 | skinpack::BlueOf(rgb) << 16;
     char text[16];
     std::snprintf(text, sizeof text, "0x%06X", colorref);
     return text;
@@ -303,17 +361,20 @@ std::string Header(const std::vector<FlatSkin>& skins) {
         "// Colours are COLORREF values (0x00BBGGRR). Zones: 0 centre, then top-left, top, top-right, left,\n"
         "// right, bottom-left, bottom, bottom-right; a zone of a margin that is 0 wide does not exist.\n"
         "#pragma once\n\n#include <cstdint>\n\nnamespace flatskin {\n\n"
-        "enum Zone { kCentre, kTopLeft, kTop, kTopRight, kLeft, kRight, kBottomLeft, kBottom, kBottomRight, kZones };\n\n"
+        "enum Zone { kCentre, kTopLeft, kTop, kTopRight, kLeft, kRight, kBottomLeft, kBottom, kBottomRight, kZones "
+        "};\n\n"
         "struct Object {\n    const char* member;\n    int index;  // o of the colour rule\n"
         "    int frameWidth, frameHeight, frames;\n    bool stacked;  // frames one above the other\n"
         "    int left, top, right, bottom;  // zone margins\n};\n\n"
         "struct Block {\n    int x, y, w, h;\n};\n\n";
     for (const FlatObject* o : kAllObjects) {
-        h += "inline constexpr Object k" + std::string(o->id) + "{\"" + o->member + "\", " + std::to_string(o->index) + ", " +
-             std::to_string(o->frameWidth) + ", " + std::to_string(o->frameHeight) + ", " + std::to_string(o->frames) + ", " +
-             (o->stacked ? "true" : "false") + ", " + std::to_string(o->left) + ", " + std::to_string(o->top) + ", " +
-             std::to_string(o->right) + ", " + std::to_string(o->bottom) + "};\n";
-        h += "inline constexpr uint32_t k" + std::string(o->id) + "Colours[" + std::to_string(o->frames) + "][kZones] = {\n";
+        h += "inline constexpr Object k" + std::string(o->id) + "{\"" + o->member + "\", " + std::to_string(o->index) +
+             ", " + std::to_string(o->frameWidth) + ", " + std::to_string(o->frameHeight) + ", " +
+             std::to_string(o->frames) + ", " + (o->stacked ? "true" : "false") + ", " + std::to_string(o->left) +
+             ", " + std::to_string(o->top) + ", " + std::to_string(o->right) + ", " + std::to_string(o->bottom) +
+             "};\n";
+        h += "inline constexpr uint32_t k" + std::string(o->id) + "Colours[" + std::to_string(o->frames) +
+             "][kZones] = {\n";
         for (int f = 1; f <= o->frames; ++f) {
             h += "    {";
             for (int z = 0; z < 9; ++z) h += (z ? ", " : "") + Hex(ZoneColour(o->index, f, z));
@@ -323,14 +384,16 @@ std::string Header(const std::vector<FlatSkin>& skins) {
     }
     h += "\n// Magenta (transparent) in both frames of the Left piece.\n";
     h += "inline constexpr Block kLeftCornerBlocks[2] = {{" + std::to_string(kLeftTopBlock.x) + ", " +
-         std::to_string(kLeftTopBlock.y) + ", " + std::to_string(kLeftTopBlock.w) + ", " + std::to_string(kLeftTopBlock.h) +
-         "}, {" + std::to_string(kLeftBottomBlock.x) + ", " + std::to_string(kLeftBottomBlock.y) + ", " +
-         std::to_string(kLeftBottomBlock.w) + ", " + std::to_string(kLeftBottomBlock.h) + "}};\n";
+         std::to_string(kLeftTopBlock.y) + ", " + std::to_string(kLeftTopBlock.w) + ", " +
+         std::to_string(kLeftTopBlock.h) + "}, {" + std::to_string(kLeftBottomBlock.x) + ", " +
+         std::to_string(kLeftBottomBlock.y) + ", " + std::to_string(kLeftBottomBlock.w) + ", " +
+         std::to_string(kLeftBottomBlock.h) + "}};\n";
     h += "// Frame 2 of MenuItem is magenta except these two rows (the separator line, zone colours).\n";
     h += "inline constexpr int kMenuItemSeparatorRows[2] = {" + std::to_string(kSeparatorRow) + ", " +
          std::to_string(kSeparatorRow + 1) + "};\n\n// [Colours]\n";
     for (size_t k = 0; k < kColourOrder.size(); ++k)
-        h += "inline constexpr uint32_t kColour" + kColourOrder[k] + " = " + Hex(KeyColour(static_cast<int>(k))) + ";\n";
+        h +=
+            "inline constexpr uint32_t kColour" + kColourOrder[k] + " = " + Hex(KeyColour(static_cast<int>(k))) + ";\n";
     h += "\n// Text colours of the second colour sets.\n";
     for (size_t k = 0; k < std::size(kTextColours); ++k)
         h += "inline constexpr uint32_t k" + std::string(kTextColours[k].section) + kTextColours[k].key + " = " +
@@ -367,7 +430,8 @@ int WriteFlatSkins(const fs::path& dir, const fs::path& header) {
         const fs::path skinDir = dir / s.name;
         fs::remove_all(skinDir);
         fs::create_directories(skinDir);
-        for (const skinpack::Member& m : FlatSkinMembers(s.name)) skinpack::WriteFileBytes((skinDir / m.name).string(), m.bytes);
+        for (const skinpack::Member& m : FlatSkinMembers(s.name))
+            skinpack::WriteFileBytes((skinDir / m.name).string(), m.bytes);
     }
     if (header.has_parent_path()) fs::create_directories(header.parent_path());
     skinpack::WriteFileBytes(header.string(), Header(skins));

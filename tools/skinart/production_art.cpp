@@ -72,20 +72,56 @@ Picture MenuBarFrame(uint32_t top, uint32_t bottom) {
     return p;
 }
 Picture MenuBar() {
-    return SideBySide({MenuBarFrame(Rgb(242, 245, 250), kMenubar), MenuBarFrame(Rgb(240, 241, 244), Rgb(220, 223, 230))});
+    return SideBySide(
+        {MenuBarFrame(Rgb(242, 245, 250), kMenubar), MenuBarFrame(Rgb(240, 241, 244), Rgb(220, 223, 230))});
 }
 
 // ---- caption buttons ---------------------------------------------------------------------
 enum class CaptionState { Normal, Pressed, Hot, Inactive };
 
-const Mask kCloseGlyph = {"##....##", "###..###", ".######.", "..####..",
-                              "..####..", ".######.", "###..###", "##....##"};
-const Mask kMaxGlyph = {"#########", "#########", "#.......#", "#.......#",
-                            "#.......#", "#.......#", "#.......#", "#########"};
-const Mask kRestoreGlyph = {"..#######", "..#######", "..#.....#", "#######.#",
-                                "#######.#", "#.....###", "#.....#..", "#######.."};
-const Mask kMinGlyph = {"........", "........", "........", "........",
-                            "........", "........", "########", "########"};
+// Glyph masks, one row a line so that they read as pictures.
+// clang-format off
+const Mask kCloseGlyph = {
+    "##....##",
+    "###..###",
+    ".######.",
+    "..####..",
+    "..####..",
+    ".######.",
+    "###..###",
+    "##....##",
+};
+const Mask kMaxGlyph = {
+    "#########",
+    "#########",
+    "#.......#",
+    "#.......#",
+    "#.......#",
+    "#.......#",
+    "#.......#",
+    "#########",
+};
+const Mask kRestoreGlyph = {
+    "..#######",
+    "..#######",
+    "..#.....#",
+    "#######.#",
+    "#######.#",
+    "#.....###",
+    "#.....#..",
+    "#######..",
+};
+const Mask kMinGlyph = {
+    "........",
+    "........",
+    "........",
+    "........",
+    "........",
+    "........",
+    "########",
+    "########",
+};
+// clang-format on
 
 Picture CaptionButtonFrame(CaptionState state, Mask glyph, bool warmHot) {
     Picture p(18, 16, kMagenta);
@@ -159,7 +195,16 @@ Picture Button() {
                        ButtonFrame(kNormalFace, true)});
 }
 
-const Mask kTick = {"......##", ".....##.", "#...##..", "##.##...", ".###....", "..#....."};
+// clang-format off
+const Mask kTick = {
+    "......##",
+    ".....##.",
+    "#...##..",
+    "##.##...",
+    ".###....",
+    "..#.....",
+};
+// clang-format on
 
 Picture CheckFrame(bool checked, bool enabled) {
     Picture p(13, 13);
@@ -170,7 +215,8 @@ Picture CheckFrame(bool checked, bool enabled) {
     return p;
 }
 Picture Check() {
-    return SideBySide({CheckFrame(false, true), CheckFrame(true, true), CheckFrame(false, false), CheckFrame(true, false)});
+    return SideBySide(
+        {CheckFrame(false, true), CheckFrame(true, true), CheckFrame(false, false), CheckFrame(true, false)});
 }
 
 // Distance checks on doubled coordinates keep the circle centred on the middle pixel.
@@ -187,7 +233,8 @@ Picture RadioFrame(bool checked, bool enabled) {
     return p;
 }
 Picture Radio() {
-    return SideBySide({RadioFrame(false, true), RadioFrame(true, true), RadioFrame(false, false), RadioFrame(true, false)});
+    return SideBySide(
+        {RadioFrame(false, true), RadioFrame(true, true), RadioFrame(false, false), RadioFrame(true, false)});
 }
 
 // ---- tabs and panes ---------------------------------------------------------------------
@@ -231,7 +278,14 @@ Picture StatusBarEdges() {
 }
 
 // ---- combo boxes, the size grip ---------------------------------------------------------
-const Mask kDownArrow = {"#######", ".#####.", "..###..", "...#..."};
+// clang-format off
+const Mask kDownArrow = {
+    "#######",
+    ".#####.",
+    "..###..",
+    "...#...",
+};
+// clang-format on
 
 Picture ExtraFrame(uint32_t arrow) {
     Picture p(12, 12, kMagenta);
@@ -249,8 +303,8 @@ Picture SizeGrip() {
     return p;
 }
 Picture Extra() {
-    return SideBySide({ExtraFrame(kButtonText), ExtraFrame(kWhite), ExtraFrame(kDisabledText), ExtraFrame(kAccent),
-                       SizeGrip()});
+    return SideBySide(
+        {ExtraFrame(kButtonText), ExtraFrame(kWhite), ExtraFrame(kDisabledText), ExtraFrame(kAccent), SizeGrip()});
 }
 
 // The sunken field and the button at its right end share their outline, so the derived combo
@@ -274,12 +328,17 @@ Picture SunkEdgeFrame(int state) {
     Outline(p, {0, 0, 20, 21}, FieldEdge(state));
     return p;
 }
-Picture SunkEdge() {
-    return SideBySide({SunkEdgeFrame(0), SunkEdgeFrame(1), SunkEdgeFrame(2), SunkEdgeFrame(3)});
-}
+Picture SunkEdge() { return SideBySide({SunkEdgeFrame(0), SunkEdgeFrame(1), SunkEdgeFrame(2), SunkEdgeFrame(3)}); }
 
 // ---- scroll bars ------------------------------------------------------------------------
-const Mask kArrowUp = {"...#...", "..###..", ".#####.", "#######"};
+// clang-format off
+const Mask kArrowUp = {
+    "...#...",
+    "..###..",
+    ".#####.",
+    "#######",
+};
+// clang-format on
 
 // An arrow picture of the given direction: the up mask turned by quarter turns.
 Picture ArrowGlyph(int direction, uint32_t ink) {
@@ -386,8 +445,8 @@ Picture HorizontalThumb(int state) {
 }
 Picture HThumb() { return SideBySide({HorizontalThumb(0), HorizontalThumb(1), HorizontalThumb(2)}); }
 Picture VThumb() {
-    return SideBySide({TurnClockwise(HorizontalThumb(0)), TurnClockwise(HorizontalThumb(1)),
-                       TurnClockwise(HorizontalThumb(2))});
+    return SideBySide(
+        {TurnClockwise(HorizontalThumb(0)), TurnClockwise(HorizontalThumb(1)), TurnClockwise(HorizontalThumb(2))});
 }
 
 // ---- spin buttons -----------------------------------------------------------------------
@@ -402,7 +461,8 @@ Picture SpinHalf(int state) {
 Picture SpinStrip(bool turned) {
     std::vector<Picture> frames;
     for (int half = 0; half < 2; ++half)
-        for (int state = 0; state < 4; ++state) frames.push_back(turned ? TurnClockwise(SpinHalf(state)) : SpinHalf(state));
+        for (int state = 0; state < 4; ++state)
+            frames.push_back(turned ? TurnClockwise(SpinHalf(state)) : SpinHalf(state));
     Picture p(frames[0].width * 8, frames[0].height);
     for (int i = 0; i < 8; ++i) Blit(p, frames[0].width * i, 0, frames[static_cast<size_t>(i)]);
     return p;
@@ -454,16 +514,35 @@ Picture MenuBackground() {
 
 const std::vector<ArtMember>& ProductionMembers() {
     static const std::vector<ArtMember> kMembers = {
-        {"bottom.bmp", Bottom},        {"button.bmp", Button},         {"check.bmp", Check},
-        {"close.bmp", Close},          {"combobtn.bmp", ComboButton},  {"extra.bmp", Extra},
-        {"hscroll.bmp", HScroll},      {"hthumb.bmp", HThumb},         {"left.bmp", Left},
-        {"max.bmp", Maximize},         {"menubar.bmp", MenuBar},       {"menubg.bmp", MenuBackground},
-        {"menuitem.bmp", MenuItem},    {"min.bmp", Minimize},          {"radio.bmp", Radio},
-        {"restore.bmp", Restore},      {"right.bmp", Right},           {"sbedges.bmp", StatusBarEdges},
-        {"scrollbar.bmp", Scrollbar},  {"sunkedge.bmp", SunkEdge},     {"tabpane.bmp", TabPane},
-        {"tabs.bmp", Tabs},            {"top.bmp", Top},               {"updownh.bmp", UpDownH},
-        {"updownhg.bmp", UpDownHG},    {"updownv.bmp", UpDownV},       {"updownvg.bmp", UpDownVG},
-        {"vscroll.bmp", VScroll},      {"vthumb.bmp", VThumb},
+        {"bottom.bmp", Bottom},
+        {"button.bmp", Button},
+        {"check.bmp", Check},
+        {"close.bmp", Close},
+        {"combobtn.bmp", ComboButton},
+        {"extra.bmp", Extra},
+        {"hscroll.bmp", HScroll},
+        {"hthumb.bmp", HThumb},
+        {"left.bmp", Left},
+        {"max.bmp", Maximize},
+        {"menubar.bmp", MenuBar},
+        {"menubg.bmp", MenuBackground},
+        {"menuitem.bmp", MenuItem},
+        {"min.bmp", Minimize},
+        {"radio.bmp", Radio},
+        {"restore.bmp", Restore},
+        {"right.bmp", Right},
+        {"sbedges.bmp", StatusBarEdges},
+        {"scrollbar.bmp", Scrollbar},
+        {"sunkedge.bmp", SunkEdge},
+        {"tabpane.bmp", TabPane},
+        {"tabs.bmp", Tabs},
+        {"top.bmp", Top},
+        {"updownh.bmp", UpDownH},
+        {"updownhg.bmp", UpDownHG},
+        {"updownv.bmp", UpDownV},
+        {"updownvg.bmp", UpDownVG},
+        {"vscroll.bmp", VScroll},
+        {"vthumb.bmp", VThumb},
     };
     return kMembers;
 }

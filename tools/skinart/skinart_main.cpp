@@ -61,8 +61,8 @@ int Production(const fs::path& out, const std::string& iniPath) {
     std::vector<SheetEntry> entries;
     for (const auto& [name, picture] : pictures) {
         auto use = uses.find(name);
-        entries.push_back({name, picture, use == uses.end() ? 1 : use->second.frames,
-                           use != uses.end() && use->second.stacked});
+        entries.push_back(
+            {name, picture, use == uses.end() ? 1 : use->second.frames, use != uses.end() && use->second.stacked});
     }
     entries.push_back({"GLAZELMENU (resource)", GlazelMenuPicture(), 4, false});
     entries.push_back({"TRACK (resource)", TrackPicture(false), 1, false});

@@ -83,11 +83,14 @@ std::string Lines(std::initializer_list<std::string> lines) {
 
 // [Personality] with the flat frame's pictures; TopFrame and LeftStretch as given.
 std::string Personality(const std::string& topFrame, const std::string& leftStretch) {
-    return Lines({"[Personality]", "Left=left.bmp", "LeftFrame=2", "LeftTopHeight=20", "LeftBotHeight=3",
-                  "LeftStretch=" + leftStretch, "LeftTrans=1", "Right=right.bmp", "RightFrame=2", "RightTopHeight=20",
-                  "RightBotHeight=3", "Top=top.bmp", "TopFrame=" + topFrame, "TopTopHeight=6", "TopBotHeight=3",
-                  "TopTrans=0", "Bottom=bottom.bmp", "BottomFrame=2", "BottomTopHeight=6", "BottomBotHeight=3",
-                  "BottomTrans=0", "menuBar=menubar.bmp", "TileMenu=0"});
+    return Lines({"[Personality]",        "Left=left.bmp",     "LeftFrame=2",
+                  "LeftTopHeight=20",     "LeftBotHeight=3",   "LeftStretch=" + leftStretch,
+                  "LeftTrans=1",          "Right=right.bmp",   "RightFrame=2",
+                  "RightTopHeight=20",    "RightBotHeight=3",  "Top=top.bmp",
+                  "TopFrame=" + topFrame, "TopTopHeight=6",    "TopBotHeight=3",
+                  "TopTrans=0",           "Bottom=bottom.bmp", "BottomFrame=2",
+                  "BottomTopHeight=6",    "BottomBotHeight=3", "BottomTrans=0",
+                  "menuBar=menubar.bmp",  "TileMenu=0"});
 }
 
 std::vector<Member> FramePictures() {
@@ -114,11 +117,34 @@ std::string ModelEdgeIni() {
                   "TitleTextNoActive=224,228,236"}) +
            Lines({"", "[Tab.Pane]", "Image=tab_pane.bmp", "LeftWidth=9", "", "[Buttons]", "Bitmap=button.bmp", "Tile=2",
                   "", "[Progress]", "Bitmap=progress.bmp", "Tile=2"}) +
-           Lines({"", "[BUTTON.DROPPED]", "Action=-1", "ButtonImage=close.bmp", "frame=4", "", "[BUTTON.KEPT]",
-                  "Action=-1", "Visibility=0", "ButtonImage=close.bmp", "frame=4", "", "[BUTTON.THREE]", "Action=0",
-                  "ButtonImage=cap60.bmp", "", "[BUTTON.SIX]", "Action=0", "ButtonImage=cap80.bmp", "",
-                  "[BUTTON.ICON]", "Action=3", "ButtonImage=cap60.bmp", "", "[BUTTON.UPPER]", "Action=0",
-                  "ButtonImage=close.BMP", "frame=4"}) +
+           Lines({"",
+                  "[BUTTON.DROPPED]",
+                  "Action=-1",
+                  "ButtonImage=close.bmp",
+                  "frame=4",
+                  "",
+                  "[BUTTON.KEPT]",
+                  "Action=-1",
+                  "Visibility=0",
+                  "ButtonImage=close.bmp",
+                  "frame=4",
+                  "",
+                  "[BUTTON.THREE]",
+                  "Action=0",
+                  "ButtonImage=cap60.bmp",
+                  "",
+                  "[BUTTON.SIX]",
+                  "Action=0",
+                  "ButtonImage=cap80.bmp",
+                  "",
+                  "[BUTTON.ICON]",
+                  "Action=3",
+                  "ButtonImage=cap60.bmp",
+                  "",
+                  "[BUTTON.UPPER]",
+                  "Action=0",
+                  "ButtonImage=close.BMP",
+                  "frame=4"}) +
            Lines({"", "[MenuItem]", "Image=menuitem.bmp ; note", "", "[ExtraImages]", "Image=badheader.bmp", "",
                   "[Scrollbar]", "Image=rle.bmp", "", "[HorzScroll]", "Image=bpp16.bmp", "", "[VertScroll]",
                   "Image=truncated.bmp"});
@@ -156,7 +182,8 @@ const char kModelEdgeIndex[] =
     "                                                  each an empty picture; the rest of the skin loads\n"
     "model_edge_colours:\n"
     "  \"[ Colours ]\" with ButtonFace=1,2,3           listed by ReadSections, never read\n"
-    "  [Colours] without ButtonFace                    brush and ComboxArrow recolour resolved through the system colour\n"
+    "  [Colours] without ButtonFace                    brush and ComboxArrow recolour resolved through the system "
+    "colour\n"
     "  [Progress] with Image and no Bitmap             no Progress object\n"
     "  [ComboButton] (centre magenta), no [SunkEdge]   ComboxArrow = the picture with magenta as ButtonFace\n";
 
@@ -185,7 +212,9 @@ PackageSpec WithUnpackedSize(int32_t size, std::optional<std::vector<uint8_t>> s
 std::vector<Fixture> CorruptFixtures() {
     std::vector<Fixture> out;
     auto package = [&](const std::string& file, ArchiveSpec spec, const std::string& expected,
-                       const PackageSpec& p = {}) { out.push_back({file, skinpack::BuildPackage(spec, p), expected}); };
+                       const PackageSpec& p = {}) {
+        out.push_back({file, skinpack::BuildPackage(spec, p), expected});
+    };
     const ArchiveSpec flat = FlatFrameArchive();
 
     package("unpacked_size_zero.skin", flat, "empty archive: the version message, no skin", WithUnpackedSize(0));
@@ -231,8 +260,8 @@ std::vector<Fixture> CorruptFixtures() {
             WithUnpackedSize(0x7FFFFFFF, Raw({1, 2, 3, 4, 5, 6, 7, 8, 9, 10})));
     PackageSpec halved;
     halved.streamTruncateTo = (skinpack::BuildPackage(flat).size() - 4) / 2;
-    package("stream_cut_in_half.skin", flat, "decodes with zero fill to U bytes; no overrun (the archive is usually refused)",
-            halved);
+    package("stream_cut_in_half.skin", flat,
+            "decodes with zero fill to U bytes; no overrun (the archive is usually refused)", halved);
     // "x", "a", then three matches of 60 at distance 1; U ends one byte into the second match.
     out.push_back({"last_match_past_end.skin", {}, "exactly U = 63 bytes out: \"xa\" and 61 \"a\""});
     {
@@ -244,15 +273,17 @@ std::vector<Fixture> CorruptFixtures() {
         out.back().bytes = packed;
     }
     // First token a 60-byte match from ring position 4040: 56 never-written bytes, then 4 spaces.
-    out.push_back({"ring_end_unwritten.skin", {60, 0, 0, 0, 0xC5, 0xFF, 0xEC},
+    out.push_back({"ring_end_unwritten.skin",
+                   {60, 0, 0, 0, 0xC5, 0xFF, 0xEC},
                    "60 bytes: 56 zero bytes (the unwritten ring end), then 4 spaces"});
 
     const std::vector<uint8_t> sound = skinpack::BuildPackage(flat);
     std::vector<uint8_t> tooLong = skinpack::PayloadOf(sound);
     const int32_t claimed = static_cast<int32_t>(sound.size() + 1000);
     for (int i = 0; i < 4; ++i) tooLong[static_cast<size_t>(i)] = static_cast<uint8_t>(claimed >> (8 * i));
-    out.push_back({"payload_longer_than_bytes.blob", tooLong,
-                   "n is 1000 more than the bytes that follow: a read error out of the form's creation, no large allocation"});
+    out.push_back(
+        {"payload_longer_than_bytes.blob", tooLong,
+         "n is 1000 more than the bytes that follow: a read error out of the form's creation, no large allocation"});
     out.push_back({"payload_zero.blob", Raw({0, 0, 0, 0}), "n = 0: nothing loaded, no error"});
     std::vector<uint8_t> negative = Raw({0xFB, 0xFF, 0xFF, 0xFF});
     negative.insert(negative.end(), sound.begin(), sound.begin() + 16);

@@ -23,21 +23,21 @@ size_t ListOffset(int32_t version);
 struct ArchiveSpec {
     int32_t version = 20000;
     std::vector<Member> members;
-    std::optional<size_t> listOffset;          // O; default ListOffset(version)
-    std::optional<std::string> nameList;       // exact list bytes; default the names joined by CR LF
-    std::optional<int32_t> listLength;         // L as written; default the list's byte length
-    std::optional<std::vector<int32_t>> sizes; // default the members' byte lengths
-    std::string trailing;                      // bytes after the last member
-    std::optional<size_t> truncateTo;          // cut the finished archive to this many bytes
-    std::array<uint8_t, 8> unread{};           // the 8 header bytes after L
-    uint8_t skippedByte = 0;                   // fills the bytes between the header and O
+    std::optional<size_t> listOffset;           // O; default ListOffset(version)
+    std::optional<std::string> nameList;        // exact list bytes; default the names joined by CR LF
+    std::optional<int32_t> listLength;          // L as written; default the list's byte length
+    std::optional<std::vector<int32_t>> sizes;  // default the members' byte lengths
+    std::string trailing;                       // bytes after the last member
+    std::optional<size_t> truncateTo;           // cut the finished archive to this many bytes
+    std::array<uint8_t, 8> unread{};            // the 8 header bytes after L
+    uint8_t skippedByte = 0;                    // fills the bytes between the header and O
 };
 
 // Knobs on the package around the packed archive.
 struct PackageSpec {
-    std::optional<int32_t> unpackedSize;       // U as written; default the archive's length
-    std::optional<std::vector<uint8_t>> stream; // the bit stream; default the encoded archive
-    std::optional<size_t> streamTruncateTo;    // cut the bit stream to this many bytes
+    std::optional<int32_t> unpackedSize;         // U as written; default the archive's length
+    std::optional<std::vector<uint8_t>> stream;  // the bit stream; default the encoded archive
+    std::optional<size_t> streamTruncateTo;      // cut the bit stream to this many bytes
 };
 
 std::vector<uint8_t> BuildArchive(const ArchiveSpec& spec);

@@ -77,7 +77,8 @@ std::string EncodeBmpIndexed(int width, int height, int bitsPerPixel, const std:
         std::string row(stride, '\0');
         for (int x = 0; x < width; ++x) {
             int shift = 8 - bitsPerPixel * (x % perByte + 1);
-            row[static_cast<size_t>(x / perByte)] |= static_cast<char>(indices[static_cast<size_t>(y) * width + x] << shift);
+            row[static_cast<size_t>(x / perByte)] |=
+                static_cast<char>(indices[static_cast<size_t>(y) * width + x] << shift);
         }
         out += row;
     }
@@ -126,7 +127,9 @@ std::optional<Picture> DecodeBmp24(const std::string& bytes) {
         const int y = info->topDown ? row : info->height - 1 - row;
         const size_t at = offset + static_cast<size_t>(row) * stride;
         for (int x = 0; x < info->width; ++x) {
-            const auto byte = [&](size_t k) { return static_cast<uint8_t>(bytes[at + 3 * static_cast<size_t>(x) + k]); };
+            const auto byte = [&](size_t k) {
+                return static_cast<uint8_t>(bytes[at + 3 * static_cast<size_t>(x) + k]);
+            };
             picture.at(x, y) = Rgb(byte(2), byte(1), byte(0));
         }
     }

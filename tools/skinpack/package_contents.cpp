@@ -42,8 +42,8 @@ std::string PictureColumns(const Member& member, const std::map<std::string, Pic
     const int frames = std::max(1, use->second.frames);
     const int w = use->second.stacked ? info->width : info->width / frames;
     const int h = use->second.stacked ? info->height / frames : info->height;
-    return text + Format(" %d x %dx%d%s %s", frames, w, h, use->second.stacked ? " stacked" : "",
-                         use->second.object.c_str());
+    return text +
+           Format(" %d x %dx%d%s %s", frames, w, h, use->second.stacked ? " stacked" : "", use->second.object.c_str());
 }
 
 }  // namespace

@@ -33,8 +33,14 @@ void Compress(std::array<uint32_t, 8>& state, const uint8_t* block) {
     for (int i = 0; i < 64; ++i) {
         uint32_t t1 = h + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) + kRound[i] + w[i];
         uint32_t t2 = (Rotr(a, 2) ^ Rotr(a, 13) ^ Rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
-        h = g; g = f; f = e; e = d + t1;
-        d = c; c = b; b = a; a = t1 + t2;
+        h = g;
+        g = f;
+        f = e;
+        e = d + t1;
+        d = c;
+        c = b;
+        b = a;
+        a = t1 + t2;
     }
     const uint32_t add[8] = {a, b, c, d, e, f, g, h};
     for (int i = 0; i < 8; ++i) state[i] += add[i];
@@ -50,7 +56,8 @@ std::string Sha256Hex(std::string_view bytes) {
     padded += static_cast<char>(0x80);
     while (padded.size() % 64 != 56) padded += '\0';
     for (int shift = 56; shift >= 0; shift -= 8) padded += static_cast<char>(bits >> shift & 0xFF);
-    for (size_t at = 0; at < padded.size(); at += 64) Compress(state, reinterpret_cast<const uint8_t*>(padded.data() + at));
+    for (size_t at = 0; at < padded.size(); at += 64)
+        Compress(state, reinterpret_cast<const uint8_t*>(padded.data() + at));
     static const char kHex[] = "0123456789abcdef";
     std::string hex;
     for (uint32_t word : state)

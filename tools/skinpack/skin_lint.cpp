@@ -51,7 +51,9 @@ public:
     }
 
 private:
-    void Error(const std::string& where, const std::string& what) { report_.findings.push_back({Severity::Error, where, what}); }
+    void Error(const std::string& where, const std::string& what) {
+        report_.findings.push_back({Severity::Error, where, what});
+    }
     void Warning(const std::string& where, const std::string& what) {
         report_.findings.push_back({Severity::Warning, where, what});
     }
@@ -122,7 +124,8 @@ private:
             if (line.front() == '[' && line.back() == ']') {
                 const std::string inner = line.substr(1, line.size() - 2);
                 section = std::string(TrimControls(inner));
-                if (inner != section) Error(section, "spaces inside \"" + line + "\": the section is listed but never read");
+                if (inner != section)
+                    Error(section, "spaces inside \"" + line + "\": the section is listed but never read");
                 knownKeys = KnownKeys(section);
                 known = !knownKeys.empty();
                 buttonLike = IsDroppedButtonName(section);
@@ -159,8 +162,8 @@ private:
     }
 
     static bool IsCaptionButtonKey(const std::string& key) {
-        for (const char* k : {"action", "align", "xcoord", "ycoord", "visibility", "visibility1", "combineop", "frame",
-                              "buttonimage"})
+        for (const char* k :
+             {"action", "align", "xcoord", "ycoord", "visibility", "visibility1", "combineop", "frame", "buttonimage"})
             if (key == k) return true;
         return false;
     }
@@ -244,7 +247,8 @@ private:
         const std::string side = use.stacked ? "height " : "width ";
         if (use.role == PictureRole::CaptionButton && !use.frameGiven && 5 * picture.width > 19 * picture.height) {
             Error(use.section, "caption button picture " + std::to_string(picture.width) + " x " +
-                                   std::to_string(picture.height) + " is wider than 3.8 : 1 and has no \"frame\": the model takes 6 frames");
+                                   std::to_string(picture.height) +
+                                   " is wider than 3.8 : 1 and has no \"frame\": the model takes 6 frames");
             return false;
         }
         if (length % frames != 0) {
@@ -252,9 +256,9 @@ private:
                                    " is not divisible by the " + std::to_string(frames) + " frames the model uses");
             return false;
         }
-        if (use.role == PictureRole::Scrollbar &&
-            std::abs(picture.height - kScrollbarThickness) > kScrollbarSlack)
-            Error(use.section, "height " + std::to_string(picture.height) + " is more than 2 px from the scroll bar's 17");
+        if (use.role == PictureRole::Scrollbar && std::abs(picture.height - kScrollbarThickness) > kScrollbarSlack)
+            Error(use.section,
+                  "height " + std::to_string(picture.height) + " is more than 2 px from the scroll bar's 17");
         return true;
     }
 
@@ -264,8 +268,8 @@ private:
         const int height = use.stacked ? picture.height / frames : picture.height;
         if (use.left + use.right > width || use.top + use.bottom > height)
             Error(use.section, use.key + " margins " + std::to_string(use.left) + "/" + std::to_string(use.top) + "/" +
-                                   std::to_string(use.right) + "/" + std::to_string(use.bottom) +
-                                   " do not fit its " + std::to_string(width) + " x " + std::to_string(height) + " frame");
+                                   std::to_string(use.right) + "/" + std::to_string(use.bottom) + " do not fit its " +
+                                   std::to_string(width) + " x " + std::to_string(height) + " frame");
     }
 
     void CheckMagenta(const PictureUse& use, const Picture& picture) {

@@ -17,8 +17,8 @@ enum class Reader { Object, Border, BoxLabel, Progress, Columns };
 struct ObjectSection {
     const char* name;
     Reader reader;
-    int frames;              // the count the model forces; 0: the "Frame" key (0 counts as 1)
-    const char* secondKey;   // the border reader's second picture, or nullptr
+    int frames;             // the count the model forces; 0: the "Frame" key (0 counts as 1)
+    const char* secondKey;  // the border reader's second picture, or nullptr
     bool drawnByPlayer;
 };
 
@@ -70,7 +70,9 @@ std::string Upper(std::string text) {
     return text;
 }
 
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+bool StartsWith(const std::string& text, const std::string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
 
 struct Reading {
     const skin::TQuickIni& ini;
@@ -80,7 +82,9 @@ struct Reading {
     int Int(const std::string& section, const std::string& key, int fallback) const {
         return ini.ReadInteger(section, key, fallback);
     }
-    std::string Text(const std::string& section, const std::string& key) const { return ini.ReadString(section, key, ""); }
+    std::string Text(const std::string& section, const std::string& key) const {
+        return ini.ReadString(section, key, "");
+    }
     std::optional<PictureSize> Size(const std::string& value) const { return sizeOf(MemberNameOf(value)); }
 
     // Adds the use when the key names a picture; returns it for the caller to finish.
@@ -180,12 +184,15 @@ struct Reading {
         for (const ObjectSection& s : kObjectSections) {
             const std::string section = s.name;
             const char* pictureKey = s.reader == Reader::Progress ? "Bitmap" : "Image";
-            PictureRole role = section == "Scrollbar" ? PictureRole::Scrollbar
-                               : s.reader == Reader::Columns ? PictureRole::Columns : PictureRole::Other;
+            PictureRole role = section == "Scrollbar"        ? PictureRole::Scrollbar
+                               : s.reader == Reader::Columns ? PictureRole::Columns
+                                                             : PictureRole::Other;
             PictureUse* use = Add(section, section, pictureKey, role);
             if (use == nullptr) continue;
             if (s.reader != Reader::Columns) Margins(*use, section);
-            use->keying = Int(section, "Trans", 0) == 0 ? Keying::Opaque : Keying::Transparent;
+            use->keying = s.reader == Reader::Columns     ? Keying::Unchecked
+                          : Int(section, "Trans", 0) == 0 ? Keying::Opaque
+                                                          : Keying::Transparent;
             use->frames = FramesOf(s);
             if (section == "Tab.Pane") {
                 use->left = std::min(use->left, 4);
@@ -257,30 +264,44 @@ std::vector<PictureUse> PictureUses(const skin::TQuickIni& ini, const PictureSiz
 }
 
 std::vector<std::string> KnownKeys(const std::string& section) {
-    static const std::vector<std::string> kObjectKeys = {
-        "image", "style", "leftwidth", "rightwidth", "topheight", "bottomheight", "frame", "trans", "tile",
-        "normalcolour", "mouseovercolour", "pressedcolour", "normalcolour2", "mouseovercolour2", "pressedcolour2"};
+    static const std::vector<std::string> kObjectKeys = {"image",
+                                                         "style",
+                                                         "leftwidth",
+                                                         "rightwidth",
+                                                         "topheight",
+                                                         "bottomheight",
+                                                         "frame",
+                                                         "trans",
+                                                         "tile",
+                                                         "normalcolour",
+                                                         "mouseovercolour",
+                                                         "pressedcolour",
+                                                         "normalcolour2",
+                                                         "mouseovercolour2",
+                                                         "pressedcolour2"};
     std::vector<std::string> keys;
     const std::string upper = Upper(section);
     if (SameTextAscii(section, "Personality")) {
         for (const char* piece : kBorderPieces)
             for (const char* suffix : {"", "TopHeight", "BotHeight", "Frame", "Stretch", "Trans"})
                 keys.push_back(AsciiLowerCase(std::string(piece) + suffix));
-        for (const char* key : {"menubar", "tilemenu", "tileleftmenu", "tilerightmenu", "textback", "textshift",
-                                "textshiftvert", "textrightclip", "textalignment", "textbackground", "txtbackleft",
-                                "txtbackright", "activetextr", "activetextg", "activetextb", "inactivetextr",
-                                "inactivetextg", "inactivetextb"})
+        for (const char* key :
+             {"menubar", "tilemenu", "tileleftmenu", "tilerightmenu", "textback", "textshift", "textshiftvert",
+              "textrightclip", "textalignment", "textbackground", "txtbackleft", "txtbackright", "activetextr",
+              "activetextg", "activetextb", "inactivetextr", "inactivetextg", "inactivetextb"})
             keys.push_back(key);
     } else if (SameTextAscii(section, "Fonts")) {
         keys = {"fontheight"};
     } else if (SameTextAscii(section, "Colours")) {
         for (const std::string& key : ColourKeys()) keys.push_back(AsciiLowerCase(key));
     } else if (SameTextAscii(section, "Buttons")) {
-        keys = {"leftwidth", "rightwidth", "topheight", "bottomheight", "trans", "bitmap", "tile", "checkbutton",
-                "radiobutton", "normalcolour", "mouseovercolour", "pressedcolour", "radiobuttonframe",
-                "checkbuttonframe", "normalcolour2", "mouseovercolour2", "pressedcolour2"};
+        keys = {"leftwidth",        "rightwidth",    "topheight",        "bottomheight",     "trans",
+                "bitmap",           "tile",          "checkbutton",      "radiobutton",      "normalcolour",
+                "mouseovercolour",  "pressedcolour", "radiobuttonframe", "checkbuttonframe", "normalcolour2",
+                "mouseovercolour2", "pressedcolour2"};
     } else if (IsCaptionButtonSection(section)) {
-        keys = {"action", "align", "xcoord", "ycoord", "visibility", "visibility1", "combineop", "frame", "buttonimage"};
+        keys = {"action",      "align",     "xcoord", "ycoord",     "visibility",
+                "visibility1", "combineop", "frame",  "buttonimage"};
     } else if (StartsWith(upper, "COLOUR")) {
         keys = {"color"};
     } else if (SameTextAscii(section, "Customcolors")) {
@@ -320,10 +341,10 @@ bool PlayerDrawsSection(const skin::TQuickIni& ini, const std::string& section) 
 }
 
 const std::vector<std::string>& ColourKeys() {
-    static const std::vector<std::string> kKeys = {
-        "ButtonFace",  "WindowText",    "ButtonText", "ButtonHilight",  "Scrollbar", "Buttonlight",
-        "HilightText", "ButtonShadow",  "Hilight",    "ButtonDkShadow", "Menubar",   "MenuBarText",
-        "Menu",        "TitleTextActive", "MenuText", "TitleTextNoActive"};
+    static const std::vector<std::string> kKeys = {"ButtonFace", "WindowText",      "ButtonText",  "ButtonHilight",
+                                                   "Scrollbar",  "Buttonlight",     "HilightText", "ButtonShadow",
+                                                   "Hilight",    "ButtonDkShadow",  "Menubar",     "MenuBarText",
+                                                   "Menu",       "TitleTextActive", "MenuText",    "TitleTextNoActive"};
     return kKeys;
 }
 

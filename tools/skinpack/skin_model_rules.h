@@ -24,10 +24,10 @@ struct PictureUse {
     std::string object;   // e.g. "Left", "BUTTON.CLOSE", "Tabs.Border"
     std::string section;  // the section the value is read from
     std::string key;
-    std::string value;    // as the ini gives it
+    std::string value;  // as the ini gives it
     PictureRole role = PictureRole::Other;
     int frames = 1;
-    bool stacked = false;  // frames one above the other instead of side by side
+    bool stacked = false;                          // frames one above the other instead of side by side
     int left = 0, top = 0, right = 0, bottom = 0;  // margins copied unscaled
     Keying keying = Keying::Transparent;
     bool frameGiven = true;  // false when the count was derived from the picture's shape

@@ -36,9 +36,9 @@ struct Skin {
         "[BUTTON.CLOSE]\r\nAction=0\r\nframe=4\r\nButtonImage=close.bmp\r\n"
         "[Buttons]\r\nBitmap=button.bmp\r\nLeftWidth=4\r\nRightWidth=4\r\nCheckButton=check.bmp\r\nTrans=1\r\n"
         "[Scrollbar]\r\nImage=scrollbar.bmp\r\nTrans=1\r\n";
-    std::vector<Member> pictures = {
-        {"button.bmp", Solid(120, 22)},  {"check.bmp", Solid(52, 13)}, {"close.bmp", Solid(72, 16)},
-        {"left.bmp", EncodeBmp24(LeftBorder())}, {"scrollbar.bmp", Solid(391, 17)}, {"top.bmp", Solid(96, 48)}};
+    std::vector<Member> pictures = {{"button.bmp", Solid(120, 22)},    {"check.bmp", Solid(52, 13)},
+                                    {"close.bmp", Solid(72, 16)},      {"left.bmp", EncodeBmp24(LeftBorder())},
+                                    {"scrollbar.bmp", Solid(391, 17)}, {"top.bmp", Solid(96, 48)}};
 
     bool iniFirst = true;
 
@@ -85,11 +85,14 @@ TEST(SkinLint, EachRuleNamesWhatIsWrong) {
          "CheckButton=tick.bmp names no member"},
         {"picture value not lower-case", [](Skin& s) { Replace(s.rest, "=check.bmp", "=Check.bmp"); }, Severity::Error,
          "is not lower-case"},
-        {"picture value not ending in .bmp", [](Skin& s) { Replace(s.rest, "check.bmp", "check.png"); }, Severity::Error,
-         "does not end in \".bmp\""},
-        {"member that is not 24-bit", [](Skin& s) {
-             s.Picture("check.bmp") = EncodeBmpIndexed(52, 13, 4, std::vector<uint32_t>(16, 0), std::vector<uint8_t>(52 * 13, 0));
-         }, Severity::Error, "4 bits per pixel"},
+        {"picture value not ending in .bmp", [](Skin& s) { Replace(s.rest, "check.bmp", "check.png"); },
+         Severity::Error, "does not end in \".bmp\""},
+        {"member that is not 24-bit",
+         [](Skin& s) {
+             s.Picture("check.bmp") =
+                 EncodeBmpIndexed(52, 13, 4, std::vector<uint32_t>(16, 0), std::vector<uint8_t>(52 * 13, 0));
+         },
+         Severity::Error, "4 bits per pixel"},
         {"member that is no bitmap", [](Skin& s) { s.Picture("check.bmp") = "GIF89a"; }, Severity::Error,
          "[check.bmp] not a bitmap file"},
         {"forced frame count", [](Skin& s) { s.Picture("button.bmp") = Solid(121, 22); }, Severity::Error,
@@ -102,25 +105,31 @@ TEST(SkinLint, EachRuleNamesWhatIsWrong) {
          "width 50 is not divisible by the 4 frames"},
         {"caption button frame key", [](Skin& s) { Replace(s.rest, "frame=4", "frame=5"); }, Severity::Error,
          "width 72 is not divisible by the 5 frames"},
-        {"border frame count below 1", [](Skin& s) { Replace(s.personality, "TopFrame=2", "TopFrame=0"); }, Severity::Error,
-         "TopFrame 0 is below 1"},
-        {"margins wider than the frame", [](Skin& s) { Replace(s.rest, "RightWidth=4", "RightWidth=21"); }, Severity::Error,
-         "margins 4/0/21/0 do not fit its 24 x 22 frame"},
-        {"border magenta differing between frames", [](Skin& s) {
+        {"border frame count below 1", [](Skin& s) { Replace(s.personality, "TopFrame=2", "TopFrame=0"); },
+         Severity::Error, "TopFrame 0 is below 1"},
+        {"margins wider than the frame", [](Skin& s) { Replace(s.rest, "RightWidth=4", "RightWidth=21"); },
+         Severity::Error, "margins 4/0/21/0 do not fit its 24 x 22 frame"},
+        {"border magenta differing between frames",
+         [](Skin& s) {
              Picture p = LeftBorder();
              p.at(4, 0) = kFace;
              s.Picture("left.bmp") = EncodeBmp24(p);
-         }, Severity::Error, "Left frame 2 differs from frame 1 in magenta at (0, 0)"},
-        {"near-magenta pixel", [](Skin& s) {
+         },
+         Severity::Error, "Left frame 2 differs from frame 1 in magenta at (0, 0)"},
+        {"near-magenta pixel",
+         [](Skin& s) {
              Picture p(391, 17, kFace);
              p.at(30, 5) = Rgb(255, 1, 255);
              s.Picture("scrollbar.bmp") = EncodeBmp24(p);
-         }, Severity::Error, "near-magenta pixel at (30, 5)"},
-        {"magenta in a picture drawn opaque", [](Skin& s) {
+         },
+         Severity::Error, "near-magenta pixel at (30, 5)"},
+        {"magenta in a picture drawn opaque",
+         [](Skin& s) {
              Picture p(96, 48, kFace);
              p.at(50, 30) = kMagenta;
              s.Picture("top.bmp") = EncodeBmp24(p);
-         }, Severity::Error, "Top is drawn opaque but has magenta at (50, 30)"},
+         },
+         Severity::Error, "Top is drawn opaque but has magenta at (50, 30)"},
         {"scroll bar height", [](Skin& s) { s.Picture("scrollbar.bmp") = Solid(391, 20); }, Severity::Error,
          "height 20 is more than 2 px from the scroll bar's 17"},
         {"missing colour", [](Skin& s) { Replace(s.colours, "ButtonFace=232,236,242\r\n", ""); }, Severity::Error,
@@ -136,18 +145,24 @@ TEST(SkinLint, EachRuleNamesWhatIsWrong) {
          Severity::Error, "a caption button named [BUTTON.RADIO] is dropped by the model"},
         {"wide caption button without frame", [](Skin& s) { Replace(s.rest, "frame=4\r\n", ""); }, Severity::Error,
          "wider than 3.8 : 1 and has no \"frame\""},
-        {"two inis", [](Skin& s) { s.pictures.push_back({"other.ini", ""}); }, Severity::Error,
-         "2 names contain \".ini\""},
-        {"ini not first", [](Skin& s) { s.iniFirst = false; },
-         Severity::Error, "the ini is not the first member"},
-        {"more than 1001 members", [](Skin& s) {
+        {"two inis",
+         [](Skin& s) {
+             s.pictures.push_back({"other.ini", ""});
+         },
+         Severity::Error, "2 names contain \".ini\""},
+        {"ini not first", [](Skin& s) { s.iniFirst = false; }, Severity::Error, "the ini is not the first member"},
+        {"more than 1001 members",
+         [](Skin& s) {
              for (int i = 0; i < 1000; ++i) s.pictures.push_back({"m" + std::to_string(i) + ".bmp", Solid(1, 1)});
-         }, Severity::Error, "1007 members; the reader holds at most 1001"},
-        {"side border's caption part stretched", [](Skin& s) { Replace(s.personality, "LeftTopHeight=24", "LeftTopHeight=20"); },
-         Severity::Warning, "LeftTopHeight 20 is below the caption height 24"},
+         },
+         Severity::Error, "1007 members; the reader holds at most 1001"},
+        {"side border's caption part stretched",
+         [](Skin& s) { Replace(s.personality, "LeftTopHeight=24", "LeftTopHeight=20"); }, Severity::Warning,
+         "LeftTopHeight 20 is below the caption height 24"},
         {"check strip remapped", [](Skin& s) { s.Picture("check.bmp") = Solid(13 * 12, 13); }, Severity::Warning,
          "CheckButton has 12 frames"},
-        {"section nothing in the player draws", [](Skin& s) {
+        {"section nothing in the player draws",
+         [](Skin& s) {
              s.rest += "[Headerbar]\r\nImage=header.bmp\r\n";
              s.Picture("header.bmp") = Solid(150, 18);
          },

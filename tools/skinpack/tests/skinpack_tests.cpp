@@ -16,8 +16,9 @@ namespace {
 std::string Text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 TEST(SkinArchive, EveryVersionReadsBackThroughThePlayersReader) {
-    const std::vector<Member> members = {
-        {"skin.ini", "[Personality]\r\nLeft=left.bmp\r\n"}, {"empty.bmp", ""}, {"left.bmp", EncodeBmp24(Picture(8, 64, 0x123456))}};
+    const std::vector<Member> members = {{"skin.ini", "[Personality]\r\nLeft=left.bmp\r\n"},
+                                         {"empty.bmp", ""},
+                                         {"left.bmp", EncodeBmp24(Picture(8, 64, 0x123456))}};
     for (int32_t version : {20000, 30000, 40000}) {
         SCOPED_TRACE(version);
         ArchiveSpec spec;
@@ -91,7 +92,8 @@ TEST(BitmapFile, HeadersThatDoNotFitTheFileAreRefused) {
         EXPECT_FALSE(why.empty());
     }
     std::string why;
-    std::optional<BmpInfo> info = ReadBmpInfo(EncodeBmpIndexed(16, 4, 4, std::vector<uint32_t>(16, 0), std::vector<uint8_t>(64, 1)), why);
+    std::optional<BmpInfo> info =
+        ReadBmpInfo(EncodeBmpIndexed(16, 4, 4, std::vector<uint32_t>(16, 0), std::vector<uint8_t>(64, 1)), why);
     ASSERT_TRUE(info);
     EXPECT_EQ(info->bitsPerPixel, 4);
     EXPECT_FALSE(DecodeBmp24(EncodeBmpIndexed(16, 4, 4, std::vector<uint32_t>(16, 0), std::vector<uint8_t>(64, 1))));
