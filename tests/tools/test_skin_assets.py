@@ -16,7 +16,7 @@ BUILD = os.environ.get("KESTRAV_BUILD_DIR", os.path.join(os.path.dirname(__file_
 SKINPACK = os.path.join(BUILD, "bin", "skinpack")  # the player's reader, built with the sanitizers
 SKIN = os.environ.get("KESTRAV_SKIN_DIR", os.path.join(BUILD, "skin"))
 ASSETS = os.environ.get("KESTRAV_SKIN_TEST_ASSETS", os.path.join(BUILD, "skin-test-assets"))
-SKINART = os.environ.get("KESTRAV_SKINART", os.path.join(BUILD, "host-tools", "bin", "skinart"))
+SKINART = os.environ.get("KESTRAV_SKINART", os.path.join(BUILD, "bin", "skinart"))  # another build than the host tools
 INI = os.environ.get("KESTRAV_SKIN_INI", os.path.join(os.path.dirname(__file__), "..", "..", "player", "skin", "assets", "skin.ini"))
 
 FLAT = ["flat_frame", "flat_buttons", "flat_buttons_remap", "flat_scroll", "flat_tabs", "flat_tabs_pane",
@@ -119,7 +119,7 @@ def test_model_edge_skins_break_the_rules_they_probe():
         assert finding in report
 
 
-def test_the_art_is_the_same_on_every_run(tmp_path):
+def test_another_build_of_the_tools_makes_the_same_bytes(tmp_path):
     run(SKINART, "production", "--out", tmp_path, "--ini", INI)
     comparison = filecmp.dircmp(tmp_path / "members", os.path.join(SKIN, "members"))
     assert not comparison.left_only and not comparison.right_only and not comparison.diff_files
@@ -128,6 +128,23 @@ def test_the_art_is_the_same_on_every_run(tmp_path):
     package = tmp_path / "again.skin"
     run(SKINPACK, "build", "--version", 20000, "--ini", INI, "--dir", tmp_path / "members", "--out", package)
     assert filecmp.cmp(package, built_package("production"), shallow=False)
+
+
+def same_tree(left, right):
+    comparison = filecmp.dircmp(left, right, ignore=["flat.stamp"])  # the build's own mark
+    assert not comparison.left_only and not comparison.right_only and not comparison.diff_files, left
+    for sub in comparison.common_dirs:
+        same_tree(os.path.join(left, sub), os.path.join(right, sub))
+
+
+def test_another_build_of_the_tools_makes_the_same_test_skins(tmp_path):
+    header = tmp_path / "flat_skin_colours.h"
+    run(SKINART, "flat", "--out", tmp_path / "sources", "--header", header)
+    run(SKINART, "model-edge", "--out", tmp_path / "sources")
+    run(SKINART, "corrupt", "--out", tmp_path / "corrupt")
+    same_tree(tmp_path / "sources", os.path.join(ASSETS, "sources"))
+    same_tree(tmp_path / "corrupt", os.path.join(ASSETS, "corrupt"))
+    assert filecmp.cmp(header, os.path.join(ASSETS, "include", "flat_skin_colours.h"), shallow=False)
 
 
 # The broken fixtures are broken as their index says, seen by the independent decoder.

@@ -149,7 +149,7 @@ std::string IconFile() {
         PutLe(image, 0, 4);
         const int maskStride = (size + 31) / 32 * 4;
         PutLe(image, static_cast<uint32_t>(size * size * 4 + maskStride * size), 4);
-        PutLe(image, 0, 16);
+        image.append(16, '\0');  // resolution and palette counts: none
         for (int y = size - 1; y >= 0; --y)
             for (int x = 0; x < size; ++x) {
                 const uint32_t rgb = p.at(x, y);
