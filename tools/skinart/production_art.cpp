@@ -298,7 +298,6 @@ Picture SizeGrip() {
         for (int k = 0; k <= diagonal; ++k) {
             const int x = 10 - 3 * (diagonal - k), y = 10 - 3 * k;
             Fill(p, {x, y, 2, 2}, kButtonShadow);
-            Pixel(p, x, y, kWhite);
         }
     return p;
 }
