@@ -6,13 +6,15 @@ if(WIN32)
   set(KESTRAV_ENGINE_DIR ${KESTRAV_DIST}/engine)
   set(KESTRAV_PLAYER_DIR ${KESTRAV_DIST}/player)
 else()
-  if(NOT KESTRAV_FUZZ_ONLY)
+  if(NOT KESTRAV_FUZZ_ONLY AND NOT KESTRAV_HOST_TOOLS_ONLY)
     # Message words and parameter blocks hold 32-bit pointers: the native build is i386 too.
     set(KESTRAV_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
     add_compile_options(-m32 ${KESTRAV_SANITIZE} -g)
     add_link_options(-m32 ${KESTRAV_SANITIZE})
   endif()
   set(KESTRAV_ENGINE_DIR ${CMAKE_BINARY_DIR}/native/engine)
+endif()
+if(NOT WIN32 AND NOT KESTRAV_HOST_TOOLS_ONLY)
   # Every native executable carries its sanitizer defaults (see asan_defaults.c).
   set(asan_defaults ${CMAKE_BINARY_DIR}/asan_defaults.o)
   execute_process(COMMAND ${CMAKE_C_COMPILER} -m32 -c ${CMAKE_SOURCE_DIR}/cmake/asan_defaults.c -o ${asan_defaults}

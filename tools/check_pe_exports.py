@@ -7,37 +7,13 @@ An empty list after '=' means the file must export nothing.
 import struct
 import sys
 
-IMAGE_FILE_MACHINE_I386 = 0x14C
-PE32_MAGIC = 0x10B
+from pe_image import EXPORT_DIRECTORY, PeImage
 
 
 def read_exports(path):
-    data = open(path, "rb").read()
-    if data[:2] != b"MZ":
-        raise ValueError("not an MZ image")
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    if data[pe:pe + 4] != b"PE\0\0":
-        raise ValueError("no PE signature")
-    machine, sections = struct.unpack_from("<HH", data, pe + 4)
-    optional_size = struct.unpack_from("<H", data, pe + 20)[0]
-    optional = pe + 24
-    magic = struct.unpack_from("<H", data, optional)[0]
-    if machine != IMAGE_FILE_MACHINE_I386 or magic != PE32_MAGIC:
-        raise ValueError("not a 32-bit x86 image (machine %#x, magic %#x)" % (machine, magic))
-    export_rva, export_size = struct.unpack_from("<II", data, optional + 96)
-    section_table = optional + optional_size
-    spans = []
-    for i in range(sections):
-        s = section_table + 40 * i
-        vsize, va, raw_size, raw_ptr = struct.unpack_from("<IIII", data, s + 8)
-        spans.append((va, max(vsize, raw_size), raw_ptr))
-
-    def offset(rva):
-        for va, size, raw in spans:
-            if va <= rva < va + size:
-                return raw + rva - va
-        raise ValueError("rva %#x outside every section" % rva)
-
+    image = PeImage(path)
+    data, offset = image.data, image.offset
+    export_rva, _ = image.directory(EXPORT_DIRECTORY)
     if export_rva == 0:
         return {}
     d = offset(export_rva)

@@ -27,6 +27,8 @@ public:
     int ReadInteger(const std::string& section, const std::string& key, int fallback) const;
     // Replaces names by the section names, brackets removed and trimmed inside.
     void ReadSections(std::vector<std::string>& names) const;
+    // The significant lines, trimmed, in text order (what the look-ups search).
+    const std::vector<std::string>& Lines() const { return lines_; }
 
 private:
     struct SectionHeader {
