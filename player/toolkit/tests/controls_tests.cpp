@@ -387,6 +387,28 @@ TEST_F(Controls, CheckBoxRadioButtonsAndSpinEditKeepTheirWindowsTruthful) {
     EXPECT_EQ(GetWindowLongPtrA(spin->Button()->Handle(), GWL_STYLE) & (WS_TABSTOP | 0x40), 0);
 }
 
+TEST_F(Controls, RightClickOnAGraphicChildAsksItForItsContextPopup) {
+    auto* label = new TLabel(form.get());
+    label->SetParent(form.get());
+    label->SetBounds(10, 10, 100, 20);
+    int clicks = 0, popups = 0;
+    label->OnClick = [&](TObject*) { ++clicks; };
+    label->OnContextPopup = [&](TObject*, POINT at, bool& handled) {
+        ++popups;
+        EXPECT_EQ(at.x, 5);
+        handled = true;
+    };
+    form->Show();
+    LPARAM at = MAKELPARAM(15, 12);
+    SendMessageA(form->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, at);
+    SendMessageA(form->Handle(), WM_RBUTTONUP, 0, at);
+    EXPECT_EQ(popups, 1);
+    SendMessageA(form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(form->Handle(), WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(popups, 1);
+}
+
 TEST_F(Controls, TreeNodesWalkInOrderAfterARemoval) {
     auto* tree = new TTreeView(form.get());
     tree->SetParent(form.get());
