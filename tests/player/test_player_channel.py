@@ -27,7 +27,7 @@ sys.path.insert(0, str(HERE.parent / "harness"))
 import engine_host  # noqa: E402
 from demo_player import PLAYING, DemoPlayer  # noqa: E402
 from link_server import link_servers  # noqa: E402
-from test_player_shell import BUILD, PLAYER_DIR, SHOTS, TEST_BIN, wine_env  # noqa: E402
+from test_player_shell import BUILD, PLAYER_DIR, SHOTS, TEST_BIN, WINE_DIR, wine_env  # noqa: E402
 
 SOURCE = HERE.parents[1]
 CHANNEL = "{5A1E0C4E-2A2B-4C3D-9E8F-0000000DE301}"
@@ -83,7 +83,7 @@ def hosts(tmp_path):
 
 
 def test_the_demo_channel_plays_in_the_player_through_the_second_host(tmp_path, source, linksrv, hosts):
-    engine_host.use_wine(str(BUILD / "wine"), str(BUILD / "dist" / "engine"))
+    engine_host.use_wine(str(WINE_DIR), os.environ.get("KESTRAV_ENGINE_DIR") or str(BUILD / "dist" / "engine"))
     server = linksrv("--range-file", str(source["range_file"]))
 
     def host_args(port):
