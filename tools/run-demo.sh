@@ -2,7 +2,9 @@
 # The main job: set up, build, and play a demo channel end to end on 127.0.0.1 — a link
 # server, a stream source (an MPEG transport stream made by ffmpeg), and two engine hosts, the
 # second of which gets the channel only through the first. Prints the HTTP addresses any media
-# player can open, shows what ffprobe finds there, and stops everything after DEMO_SECONDS.
+# player can open, shows what ffprobe finds there, then plays the channel in the player as a
+# viewer would (under Xvfb, or on DISPLAY when it is set) and prints the path of a screenshot of
+# it playing. Stops everything after DEMO_SECONDS.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${DEMO_SECONDS:-120}
@@ -82,6 +84,7 @@ stream_port() {  # name
   echo "no stream port from $1" >&2; cat "$work/$1.err" >&2; exit 1
 }
 
+hosts_started=$(date +%s)
 start_peer first --source "127.0.0.1:$src_tcp:$src_udp"
 first=$(stream_port first)
 sleep 2
@@ -106,4 +109,25 @@ done
 echo
 echo "open either address in a media player (for example: ffplay http://127.0.0.1:$second/);"
 echo "the demo stops by itself after ${seconds} s"
+
+# A viewer plays the channel in the player: its channel database lists the second host's relayed
+# stream, and the player control fetches it. On the user's own display when there is one.
+if [ "$engine" = build/windows/dist/engine ]; then
+  ./tools/wine-env clone "$work/wine/template" "$work/wine/viewer"
+  prefixes+=("$work/wine/viewer")
+  display=${DISPLAY:-$(cat "$work/wine/display")}
+  shot=$PWD/build/windows/shots/demo_player.png
+  left=$(( seconds - ($(date +%s) - hosts_started) - 15 ))
+  [ "$left" -lt 0 ] && left=0
+  export WINEPREFIX=$work/wine/viewer WINEARCH=win32 WINEDEBUG=-all DISPLAY=$display
+  wineserver -p >/dev/null 2>&1 </dev/null
+  LC_ALL=zh_CN.UTF-8 wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+  echo
+  echo "playing the channel in the player on display $display:"
+  /usr/bin/python3 tools/demo_player.py --url "http://127.0.0.1:$second/?name=本机演示" --name 本机演示 \
+    --work "$work/viewer" --shot "$shot" --seconds "$left" || echo "the player did not play the channel" >&2
+  unset WINEPREFIX
+else
+  echo "the player needs wine, which cannot run here: not shown in the player"
+fi
 wait "${pids[2]}" "${pids[3]}" 2>/dev/null || true

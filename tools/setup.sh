@@ -17,6 +17,7 @@ packages=(
   googletest libgtest-dev
   python3 python3-pytest
   curl ffmpeg imagemagick xdotool
+  fp-utils
 )
 
 missing=()

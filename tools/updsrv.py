@@ -9,6 +9,10 @@ Files under DIR are sent byte for byte (an up.ini stays GBK with CRLF). A rules 
     status=CODE     that status with an empty body
     delay=MS        wait before answering normally
     truncate=BYTES  announce the full length, send only BYTES of the body, then close
+    stall=BYTES     announce the full length, send only BYTES of the body, then hold the connection
+                    open (sending nothing more) until the client goes away; logged when the hold begins
+    size=BYTES      a body of BYTES filler bytes in place of the file, announced and sent in pieces
+                    (a reply of any size without a file of that size)
     html            an error page with status 200 (what some servers do for a missing file)
 Every request is logged as one JSON line: path, status, bytes (body bytes actually sent).
 """
@@ -17,6 +21,7 @@ import argparse
 import http.server
 import json
 import os
+import socket
 import sys
 import threading
 import time
@@ -38,7 +43,7 @@ def parse_rules(text):
         path, rule = parts
         if not path.startswith("/"):
             path = "/" + path
-        if not (rule in ("404", "html") or rule.split("=", 1)[0] in ("status", "delay", "truncate")):
+        if not (rule in ("404", "html") or rule.split("=", 1)[0] in ("status", "delay", "truncate", "stall", "size")):
             raise ValueError("unknown rule: %r" % rule)
         rules.setdefault(path, []).append(rule)
     return rules
@@ -66,13 +71,17 @@ def make_handler(root, rules, log):
         def do_GET(self):
             path = urllib.parse.urlsplit(self.path).path
             path_rules = rules.get(path, [])
-            truncate = None
+            truncate = stall = size = None
             for rule in path_rules:
                 name, _, value = rule.partition("=")
                 if name == "delay":
                     time.sleep(int(value) / 1000.0)
                 elif name == "truncate":
                     truncate = int(value)
+                elif name == "stall":
+                    stall = int(value)
+                elif name == "size":
+                    size = int(value)
             for rule in path_rules:
                 name, _, value = rule.partition("=")
                 if rule == "404":
@@ -81,9 +90,13 @@ def make_handler(root, rules, log):
                     return self.answer(path, int(value), b"")
                 if rule == "html":
                     return self.answer(path, 200, ERROR_PAGE, "text/html")
+            if size is not None:
+                return self.answer_filler(path, size)
             body = self.read_file(path)
             if body is None:
                 return self.answer(path, 404, b"")
+            if stall is not None:
+                return self.answer(path, 200, body, truncate=stall, hold=True)
             self.answer(path, 200, body, truncate=truncate)
 
         def read_file(self, path):
@@ -94,21 +107,53 @@ def make_handler(root, rules, log):
             with open(full, "rb") as f:
                 return f.read()
 
-        def answer(self, path, status, body, content_type="application/octet-stream", truncate=None):
+        def head(self, status, length, content_type="application/octet-stream"):
             self.send_response(status)
             self.send_header("Content-Type", content_type)
-            self.send_header("Content-Length", str(len(body)))
+            self.send_header("Content-Length", str(length))
             self.send_header("Cache-Control", "no-cache")
             self.send_header("Connection", "close")
             self.end_headers()
+
+        def answer(self, path, status, body, content_type="application/octet-stream", truncate=None, hold=False):
+            self.head(status, len(body), content_type)
             sent = body if truncate is None else body[:max(0, truncate)]
             try:
                 self.wfile.write(sent)
                 self.wfile.flush()
             except OSError:
                 pass
-            log.write(path, status, len(sent))
+            log.write(path, status, len(sent))  # before a hold, so that a test sees the request
+            if hold:
+                self.wait_for_client_to_go()
             self.close_connection = True
+
+        def answer_filler(self, path, size):
+            self.head(200, size)
+            sent = 0
+            piece = b"\0" * 65536
+            try:
+                while sent < size:
+                    chunk = piece[:min(len(piece), size - sent)]
+                    self.wfile.write(chunk)
+                    sent += len(chunk)
+                self.wfile.flush()
+            except OSError:
+                pass  # the client went away: the log says how far it got
+            log.write(path, 200, sent)
+            self.close_connection = True
+
+        def wait_for_client_to_go(self, limit_s=120):
+            self.connection.settimeout(1)
+            deadline = time.monotonic() + limit_s
+            while time.monotonic() < deadline:
+                try:
+                    if not self.connection.recv(4096):
+                        return
+                except socket.timeout:
+                    continue
+                except OSError:
+                    return
 
     return Handler
 

@@ -1,5 +1,7 @@
 #include "channel_reload_thread.h"
 
+#include <algorithm>
+
 #include "channel_database.h"
 #include "main_form.h"
 #include "player_paths.h"
@@ -8,6 +10,10 @@
 namespace zentavo {
 
 sjhgx* ChannelReloadThread = nullptr;
+
+namespace {
+constexpr int kRowsPerCall = 100;
+}  // namespace
 
 TK_CLASS_INFO(sjhgx, tk::TThread)
 
@@ -24,11 +30,16 @@ void sjhgx::Execute() {
         std::vector<ChannelRow> rows = ReadChannelRows(database);
         const int count = static_cast<int>(rows.size());
         Synchronize([form, count] { form->Gauge1->SetMaxValue(count - 1); });
-        for (int i = 0; i < count; ++i) {
-            const ChannelRow& row = rows[static_cast<size_t>(i)];
-            Synchronize([form, &row, i] {
-                form->Gauge1->SetProgress(i);
-                if (row.usable) form->AddChannelNode(row.entry.group, row.entry.name);
+        // One call to the GUI thread per batch of rows, not per row: a large database would
+        // otherwise wait on thousands of thread switches.
+        for (int first = 0; first < count; first += kRowsPerCall) {
+            const int end = std::min(count, first + kRowsPerCall);
+            Synchronize([form, &rows, first, end] {
+                for (int i = first; i < end; ++i) {
+                    const ChannelRow& row = rows[static_cast<size_t>(i)];
+                    form->Gauge1->SetProgress(i);
+                    if (row.usable) form->AddChannelNode(row.entry.group, row.entry.name);
+                }
             });
         }
         Synchronize([form] { form->TreeView1->FullCollapse(); });

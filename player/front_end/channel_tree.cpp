@@ -30,8 +30,10 @@ void TForm1::xslb() {
         if (gauge != nullptr) gauge->SetMaxValue(count - 1);
         for (int i = 0; i < count; ++i) {
             if (gauge != nullptr) {
+                // The gauge asks for a repaint only when its picture changes; that part of the
+                // splash is painted at once.
                 gauge->SetProgress(i);
-                Form6->Repaint();
+                Form6->Update();
             }
             const ChannelRow& row = rows[static_cast<size_t>(i)];
             if (row.usable) AddChannelNode(row.entry.group, row.entry.name);

@@ -20,7 +20,6 @@
 #include "timer.h"
 #include "tree_view.h"
 #include "xml_document.h"
-#include "download_callback.h"
 #include "ziv.h"
 
 namespace zentavo {
@@ -91,8 +90,8 @@ public:
     void N10Click();
     void TreeView2DblClick();
     void TreeView2ContextPopup(POINT mousePos, bool& handled);
-    // The update thread's downloads; any thread may call it.
-    bool DownloadFile(const std::string& url, const std::string& file);
+    // The update thread's downloads (url_download.h); any thread may call it.
+    bool DownloadFile(const std::wstring& url, const std::wstring& file);
     // The channel tree thread and the update thread change the window only through these, on
     // the GUI thread.
     void AddChannelNode(const std::wstring& group, const std::wstring& name);
@@ -104,7 +103,6 @@ private:
     void BindHandlers();
     void OpenChannelDatabase();
 
-    DownloadCallback downloadCallback_;
     bool shownOnce_ = false;
     bool inTimer_ = false;
 };

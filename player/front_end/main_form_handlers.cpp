@@ -11,6 +11,7 @@
 #include "settings_form.h"
 #include "splash_form.h"
 #include "update_thread.h"
+#include "url_download.h"
 
 namespace zentavo {
 namespace {
@@ -68,6 +69,7 @@ void TForm1::FormClose(tk::TCloseAction&) {
         // Whatever the control says, the player still ends with exit code 0.
     }
     ReleaseSettingsObjects();
+    EndUpdatingForClose();
     TerminateProcess(GetCurrentProcess(), 0);
 }
 
@@ -138,9 +140,7 @@ void TForm1::N81Click() {
     if (Form4 != nullptr) Form4->Show();
 }
 
-bool TForm1::DownloadFile(const std::string& url, const std::string& file) {
-    return downloadCallback_.Download(url, file);
-}
+bool TForm1::DownloadFile(const std::wstring& url, const std::wstring& file) { return DownloadToFile(url, file); }
 
 void TForm1::OpenWebPage(const char* address) { ShellExecuteA(Handle(), "open", address, nullptr, nullptr, SW_SHOW); }
 

@@ -31,6 +31,8 @@ TForm6::TForm6(tk::TComponent* owner) : TForm(owner) {
     Label2->SetParent(this);
     Label2->SetBounds(308, 136, 72, 13);
     Label2->SetTransparent(true);
+    Label2->SetParentFont(false);
+    Label2->Font()->SetColor(tk::clWhite);  // the picture is dark behind the label
     Label2->SetCaption(kLoading);
 
     Gauge1 = load.Create<tk::TGauge>(L"Gauge1");

@@ -11,16 +11,11 @@ bool IsNewer(UpdateEnvironment& environment, const std::wstring& candidate, cons
     return IsNewerText(environment.ComparableBytes(candidate), environment.ComparableBytes(current));
 }
 
-void TakeOverServerList(UpdateEnvironment& environment) {
-    const std::wstring remoteDate = environment.DescriptionValue(kServerDate, kDate);
-    if (!IsNewer(environment, remoteDate, environment.SettingsValue(kServerDate, kDate))) return;
+ServerList RemoteServerList(UpdateEnvironment& environment) {
     ServerList remote;
     for (const std::wstring& key : environment.DescriptionKeys(kServers))
         remote.emplace_back(key, environment.DescriptionValue(kServers, key));
-    if (!CanReplaceServerList(remote)) return;
-    environment.EraseSettingsSection(kServers);
-    for (const auto& entry : remote) environment.WriteSetting(kServers, entry.first, entry.second);
-    environment.WriteSetting(kServerDate, kDate, remoteDate);
+    return remote;
 }
 
 // Installed only when the new file arrived and is a channel database; its version is recorded
@@ -51,7 +46,14 @@ bool RunUpdateAttempt(UpdateEnvironment& environment, int serverIndex, std::size
     sections.servers = environment.DescriptionHasSection(kServers);
     if (!IsUpdateDescription(sections)) return false;  // an error page, not a description
 
-    TakeOverServerList(environment);
+    // The whole description is judged before anything changes.
+    const std::wstring remoteDate = environment.DescriptionValue(kServerDate, kDate);
+    if (IsNewer(environment, remoteDate, environment.SettingsValue(kServerDate, kDate))) {
+        const ServerList remote = RemoteServerList(environment);
+        const ServerListVerdict verdict = JudgeServerList(remote);
+        if (verdict == ServerListVerdict::Damaged) return false;
+        if (verdict == ServerListVerdict::Usable) environment.ReplaceServerList(remote, remoteDate);
+    }
     InstallNewerDatabase(environment);
     return true;
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "update_description.h"
+
 namespace zentavo {
 
 class UpdateEnvironment {
@@ -18,7 +20,9 @@ public:
     virtual std::vector<std::wstring> SettingsKeys(const std::wstring& section) = 0;
     virtual std::wstring SettingsValue(const std::wstring& section, const std::wstring& key) = 0;
     virtual void WriteSetting(const std::wstring& section, const std::wstring& key, const std::wstring& value) = 0;
-    virtual void EraseSettingsSection(const std::wstring& section) = 0;
+    // The section "服务器" becomes `servers`, in their order, and the list's date `date`: all of it
+    // or, when the player closes first, none.
+    virtual void ReplaceServerList(const ServerList& servers, const std::wstring& date) = 0;
 
     // The downloaded description "up.ini".
     virtual bool DownloadDescription(const std::wstring& url) = 0;
@@ -37,8 +41,10 @@ public:
     virtual std::string ComparableBytes(const std::wstring& text) = 0;
 };
 
-// True when the server delivered a description (whether or not anything was newer). serverCount
-// is set to the number of servers in the settings file as soon as it is known.
+// True when the server delivered a usable description (whether or not anything was newer); a
+// description with a damaged server list changes nothing and counts as a failed attempt, so the
+// next server is asked. serverCount is set to the number of servers in the settings file as soon
+// as it is known.
 bool RunUpdateAttempt(UpdateEnvironment& environment, int serverIndex, std::size_t& serverCount);
 
 namespace update_keys {

@@ -21,9 +21,16 @@ struct DescriptionSections {
 // has none of the sections and counts as a failed attempt, so the next server is tried.
 bool IsUpdateDescription(const DescriptionSections& sections);
 
-// A newer server list replaces the local one only when it names at least one address: an empty
-// or missing list would otherwise end updating for good.
-bool CanReplaceServerList(const ServerList& remote);
+// A newer server list replaces the local one only when it has entries and every one of them
+// names a well-formed address. An empty or missing list leaves the local one alone (updating
+// would otherwise end for good); a damaged one ("b=htt" of a reply cut in transit) makes the
+// whole description unusable.
+enum class ServerListVerdict { Empty, Damaged, Usable };
+ServerListVerdict JudgeServerList(const ServerList& remote);
+
+// An absolute http or https address with a host and, when it names one, a port from 1 to 65535;
+// no spaces or control characters anywhere.
+bool IsWellFormedAddress(const std::wstring& address);
 
 // After a failed attempt with server `index` of `count`: the next index to try, or -1 when
 // every server has been tried.

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "channel_database.h"
+#include "close_gate.h"
 #include "code_page.h"
 #include "ini_file.h"
 #include "main_form.h"
@@ -21,14 +22,12 @@ int UpdateServerIndex = 0;
 TK_CLASS_INFO(shenjixc, tk::TThread)
 
 namespace {
-std::string AnsiText(const std::wstring& text) { return tk::WideToCodePage(text, CP_ACP); }
-
 // The player's files in "vororur" and its main window, for one attempt on the update thread.
 class PlayerUpdateEnvironment : public UpdateEnvironment {
 public:
     explicit PlayerUpdateEnvironment(TForm1* form)
-        : form_(form), settings_(PlayerFileW(L"zhuce.ini")), downloadPath_(PlayerFileW(L"linshi.xml")),
-          databasePath_(PlayerFileW(L"bfsjk.xml")) {}
+        : form_(form), settings_(PlayerFileW(L"zhuce.ini")), descriptionPath_(PlayerFileW(L"up.ini")),
+          downloadPath_(PlayerFileW(L"linshi.xml")), databasePath_(PlayerFileW(L"bfsjk.xml")) {}
 
     std::vector<std::wstring> SettingsKeys(const std::wstring& section) override { return settings_.ReadSection(section); }
     std::wstring SettingsValue(const std::wstring& section, const std::wstring& key) override {
@@ -37,11 +36,17 @@ public:
     void WriteSetting(const std::wstring& section, const std::wstring& key, const std::wstring& value) override {
         settings_.WriteString(section, key, value);
     }
-    void EraseSettingsSection(const std::wstring& section) override { settings_.EraseSection(section); }
+    void ReplaceServerList(const ServerList& servers, const std::wstring& date) override {
+        UnlessClosing([&] {
+            settings_.EraseSection(update_keys::kServers);
+            for (const auto& entry : servers) settings_.WriteString(update_keys::kServers, entry.first, entry.second);
+            settings_.WriteString(update_keys::kServerDate, update_keys::kDate, date);
+        });
+    }
 
     bool DownloadDescription(const std::wstring& url) override {
-        if (!form_->DownloadFile(AnsiText(url), PlayerFileA("up.ini"))) return false;
-        description_ = std::make_unique<tk::TIniFile>(PlayerFileW(L"up.ini"));
+        if (!form_->DownloadFile(url, descriptionPath_)) return false;
+        description_ = std::make_unique<tk::TIniFile>(descriptionPath_);
         return true;
     }
     bool DescriptionHasSection(const std::wstring& section) override { return description_->SectionExists(section); }
@@ -54,7 +59,7 @@ public:
 
     bool DownloadDatabase(const std::wstring& url) override {
         DeleteFileW(downloadPath_.c_str());
-        return form_->DownloadFile(AnsiText(url), PlayerFileA("linshi.xml"));
+        return form_->DownloadFile(url, downloadPath_);
     }
     bool DownloadedDatabaseIsValid() override { return IsChannelDatabaseFile(downloadPath_); }
     bool ReplaceDatabase() override {
@@ -78,7 +83,7 @@ private:
     TForm1* form_;
     tk::TIniFile settings_;
     std::unique_ptr<tk::TIniFile> description_;
-    std::wstring downloadPath_, databasePath_;
+    std::wstring descriptionPath_, downloadPath_, databasePath_;
 };
 }  // namespace
 
@@ -97,13 +102,26 @@ void shenjixc::Execute() {
         delivered = false;
     }
     DeleteFileW(PlayerFileW(L"up.ini").c_str());
-    if (delivered) return;
+    if (delivered || PlayerClosing()) return;
     int next = NextServerIndex(UpdateServerIndex, serverCount);
     if (next < 0) return;
     UpdateServerIndex = next;
     try {
         UpdateThread = new shenjixc();
     } catch (...) {
+    }
+}
+
+void EndUpdatingForClose() {
+    CloseGate();
+    for (const wchar_t* name : {L"up.ini", L"linshi.xml"}) {
+        const std::wstring path = PlayerFileW(name);
+        // The update thread may be reading the file for a moment (the profile API holds it
+        // open without letting it be deleted); a download's own file is deleted at once.
+        for (int attempt = 0; attempt < 20 && !DeleteFileW(path.c_str()); ++attempt) {
+            if (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND) break;
+            Sleep(10);
+        }
     }
 }
 

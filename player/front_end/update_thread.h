@@ -19,4 +19,8 @@ protected:
 extern shenjixc* UpdateThread;  // the current one
 extern int UpdateServerIndex;   // 0 at start, never reset
 
+// As the player closes: no update change begins any more, and the update's temporary files
+// ("up.ini", "linshi.xml") are gone, also one that a download is writing.
+void EndUpdatingForClose();
+
 }  // namespace zentavo

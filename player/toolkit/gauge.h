@@ -1,4 +1,6 @@
-// A windowless progress gauge: a horizontal bar or text only, with "n%" in the middle.
+// A windowless progress gauge: a horizontal bar, or text only, with "n%" in the middle. The part
+// done is filled in the fore colour (a bar from the left, a text gauge from the bottom), and the
+// percentage is drawn in black or in white, whichever reads on the colour beneath each part of it.
 #pragma once
 
 #include "graphic_control.h"
@@ -18,9 +20,9 @@ public:
     TColor BackColor() const { return backColor_; }
     void SetBackColor(TColor v) { backColor_ = v; Invalidate(); }
     int MinValue() const { return minValue_; }
-    void SetMinValue(int v) { minValue_ = v; Invalidate(); }
+    void SetMinValue(int v);
     int MaxValue() const { return maxValue_; }
-    void SetMaxValue(int v) { maxValue_ = v; Invalidate(); }
+    void SetMaxValue(int v);
     int Progress() const { return progress_; }
     void SetProgress(int v);
     void AddProgress(int delta) { SetProgress(progress_ + delta); }
@@ -32,6 +34,11 @@ protected:
     void Paint() override;
 
 private:
+    RECT DoneRect(const RECT& inside) const;
+    // Sets a value and repaints only when the picture changes: a fill of thousands of steps then
+    // costs about a hundred repaints, not one per step.
+    void ChangeValue(int& value, int v);
+
     TGaugeKind kind_ = TGaugeKind::gkHorizontalBar;
     TColor foreColor_ = clBlack;
     TColor backColor_ = clWhite;

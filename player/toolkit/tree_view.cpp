@@ -28,9 +28,7 @@ void TTreeNode::SetText(const std::wstring& text) {
 
 TTreeNode* TTreeNode::getNextSibling() const {
     auto& siblings = owner_->Siblings(parent_);
-    for (size_t i = 0; i + 1 < siblings.size(); ++i)
-        if (siblings[i].get() == this) return siblings[i + 1].get();
-    return nullptr;
+    return index_ + 1 < siblings.size() ? siblings[index_ + 1].get() : nullptr;
 }
 
 void TTreeNode::Delete() { owner_->Remove(this); }
@@ -57,6 +55,7 @@ TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::wstring& text) {
     auto& siblings = Siblings(parent);
     siblings.push_back(std::make_unique<TTreeNode>(this, parent, text));
     TTreeNode* node = siblings.back().get();
+    node->index_ = siblings.size() - 1;
     if (tree_->HandleAllocated()) Insert(node);
     return node;
 }
@@ -88,6 +87,7 @@ void TTreeNodes::Remove(TTreeNode* node) {
     auto& siblings = Siblings(node->parent_);
     siblings.erase(std::remove_if(siblings.begin(), siblings.end(), [node](const auto& p) { return p.get() == node; }),
                    siblings.end());
+    for (size_t i = 0; i < siblings.size(); ++i) siblings[i]->index_ = i;
 }
 
 int TTreeNodes::Count() const {

@@ -395,7 +395,9 @@ bool TWinControl::RouteToGraphicChild(TMessage& message) {
         captureControl_ = nullptr;
         ReleaseCapture();
     }
-    return true;
+    // The window's own default handling still sees the right button's release: the platform makes
+    // the context-menu request there, and HandleContextMenu hands it to the child under the point.
+    return message.Msg != WM_RBUTTONUP;
 }
 
 bool TWinControl::ReflectToChild(TMessage& message) {

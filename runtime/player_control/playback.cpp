@@ -12,13 +12,15 @@ Events Playback::SetState(int state) {
 
 Events Playback::Connect() {
     // A URL naming "stall" never finishes connecting: it stands for a channel without a stream.
-    connectPending_ = url_.find(L"stall") == std::wstring::npos;
+    // A fetched stream finishes when it starts.
+    connectPending_ = url_.find(L"stall") == std::wstring::npos && !(fetchMode_ && !isFile_);
     return SetState(3);
 }
 
 Events Playback::PutUrl(const std::wstring& url) {
     if (url.empty()) return Stop();
     url_ = url;
+    isFile_ = false;
     channelName_ = ChannelNameFromUrl(url);
     return Connect();
 }
@@ -26,9 +28,14 @@ Events Playback::PutUrl(const std::wstring& url) {
 Events Playback::OpenMediaFile(const std::wstring& path) {
     if (path.empty()) return Stop();
     url_ = path;
+    isFile_ = true;
     channelName_ = ChannelNameFromFile(path);
     return Connect();
 }
+
+Events Playback::StreamStarted() { return state_ == 3 && WantsStream() ? SetState(2) : Events{}; }
+
+Events Playback::StreamEnded() { return state_ == 2 && WantsStream() ? SetState(3) : Events{}; }
 
 Events Playback::ConnectElapsed() {
     if (!connectPending_) return {};

@@ -25,6 +25,14 @@ public:
     // True while a connect delay runs; when it ends the owner calls ConnectElapsed.
     bool ConnectPending() const { return connectPending_; }
 
+    // In fetch mode an address is played by fetching its stream: it finishes connecting when the
+    // stream's first byte arrives, not after the delay. Media files keep the delay.
+    void SetFetchMode(bool on) { fetchMode_ = on; }
+    // Whether the owner should be fetching Url() now: in fetch mode, for an address, unless stopped.
+    bool WantsStream() const { return fetchMode_ && !isFile_ && !url_.empty() && state_ != 0; }
+    Events StreamStarted();  // 3 -> 2
+    Events StreamEnded();    // 2 -> 3, while the owner connects again
+
     Events PutUrl(const std::wstring& url);          // an empty URL acts as Stop
     Events OpenMediaFile(const std::wstring& path);  // the file name becomes the channel name
     Events ConnectElapsed();                         // 3 -> 2
@@ -40,6 +48,8 @@ private:
     std::wstring url_;
     std::wstring channelName_;
     bool connectPending_ = false;
+    bool fetchMode_ = false;
+    bool isFile_ = false;
 };
 
 }  // namespace ziv

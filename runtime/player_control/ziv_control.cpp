@@ -74,11 +74,13 @@ LONG& LockCount() {
 
 ZivControl::ZivControl() : connectionPoint_(new ConnectionPoint(this)) {
     InterlockedIncrement(&ObjectCount());
+    playback_.SetFetchMode(FetchModeOn());
     Log("create");
 }
 
 ZivControl::~ZivControl() {
     KillConnectTimer();
+    fetch_.Stop();
     DestroyWindows();
     connectionPoint_->Detach();
     connectionPoint_->Release();
@@ -258,6 +260,7 @@ HRESULT ZivControl::CallMethod(DISPID id, DISPPARAMS* params) {
 void ZivControl::Raise(const Events& events) {
     if (playback_.ConnectPending()) ArmConnectTimer();
     else KillConnectTimer();
+    UpdateFetch();
     if (video_ != nullptr) InvalidateRect(video_, nullptr, TRUE);
     for (const PlaybackEvent& event : events) {
         if (freezeCount_ > 0) continue;
@@ -273,6 +276,35 @@ void ZivControl::Raise(const Events& events) {
             connectionPoint_->Fire(kOnClosePlayer, nullptr, 0);
         }
     }
+}
+
+void ZivControl::UpdateFetch() {
+    if (!playback_.WantsStream() || window_ == nullptr) {
+        fetch_.Stop();
+        fetchedUrl_.clear();
+        return;
+    }
+    if (playback_.Url() == fetchedUrl_) return;
+    fetch_.Stop();
+    fetchedUrl_ = playback_.Url();
+    const FetchTarget target = ParseFetchUrl(fetchedUrl_);
+    if (!target.allowed) {
+        Log("fetch refused");  // the state stays connecting
+        return;
+    }
+    fetch_.Start(target, window_);
+}
+
+void ZivControl::OnFetchNote(UINT note, WPARAM generation) {
+    if (generation != fetch_.Generation() || !fetch_.Running()) return;
+    AddRef();
+    try {
+        if (note == kFetchStarted) Raise(playback_.StreamStarted());
+        else if (note == kFetchEnded) Raise(playback_.StreamEnded());
+        else if (video_ != nullptr) InvalidateRect(video_, nullptr, TRUE);
+    } catch (...) {
+    }
+    Release();
 }
 
 void ZivControl::ArmConnectTimer() {
@@ -448,6 +480,8 @@ STDMETHODIMP ZivControl::GetWindow(HWND* window) {
 
 STDMETHODIMP ZivControl::InPlaceDeactivate() {
     if (window_ == nullptr && inPlaceSite_ == nullptr) return S_OK;
+    fetch_.Stop();
+    fetchedUrl_.clear();
     DestroyWindows();
     Log("deactivate");
     if (inPlaceSite_ != nullptr) {

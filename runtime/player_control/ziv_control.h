@@ -10,6 +10,7 @@
 #include <string>
 
 #include "playback.h"
+#include "ziv_fetch.h"
 
 namespace ziv {
 
@@ -91,6 +92,7 @@ public:
     void LeaveFullScreen();
     void Layout();
     void PaintVideo(HDC dc, const RECT& area);
+    void OnFetchNote(UINT note, WPARAM generation);
 
 private:
     virtual ~ZivControl();
@@ -103,6 +105,7 @@ private:
     void KillConnectTimer();
     static void CALLBACK ConnectTimerProc(HWND, UINT, UINT_PTR id, DWORD);
     void ReadSettings();
+    void UpdateFetch();  // fetches what the playback wants, from the control window on
 
     bool CreateWindows(HWND parent, const RECT& position);
     void DestroyWindows();
@@ -119,6 +122,8 @@ private:
     LONG freezeCount_ = 0;
     UINT_PTR connectTimer_ = 0;
     std::wstring settingsLine_;
+    StreamFetch fetch_;
+    std::wstring fetchedUrl_;  // what fetch_ reads (or was refused)
 
     HWND window_ = nullptr, video_ = nullptr, bar_ = nullptr, info_ = nullptr, fullScreenWindow_ = nullptr;
 };

@@ -24,6 +24,10 @@ ZivControl* ControlOf(HWND window) { return reinterpret_cast<ZivControl*>(GetWin
 LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
     if (msg == WM_SIZE)
         if (ZivControl* control = ControlOf(window)) control->Layout();
+    if (msg == kFetchStarted || msg == kFetchEnded || msg == kFetchCounted) {
+        if (ZivControl* control = ControlOf(window)) control->OnFetchNote(msg, wparam);
+        return 0;
+    }
     return DefWindowProcW(window, msg, wparam, lparam);
 }
 
@@ -146,6 +150,7 @@ bool ZivControl::CreateWindows(HWND parent, const RECT& position) {
         fullScreen_ = false;
         EnterFullScreen();
     }
+    UpdateFetch();  // an address put before activation is fetched from now on
     return true;
 }
 
@@ -211,6 +216,7 @@ void ZivControl::PaintVideo(HDC dc, const RECT& area) {
     FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     std::wstring text = L"URL: " + playback_.Url() + L"\r\nState: " + std::to_wstring(playback_.State()) +
                         L"\r\nChannel: " + playback_.ChannelName() + L"\r\nMute: " + (mute_ ? L"on" : L"off");
+    if (FetchModeOn()) text += L"\r\nBytes: " + std::to_wstring(fetch_.Bytes());
     RECT box = area;
     InflateRect(&box, -8, -8);
     SetBkMode(dc, TRANSPARENT);

@@ -1,6 +1,6 @@
 """Whole-program checks of the player's files and threads under wine: the channel tree filled
 from the channel database, playing a channel, the favourites list, the update thread against
-update servers on loopback, the connection-settings dialog and the about box.
+update servers on loopback (also what closing leaves behind) and the connection-settings dialog.
 
 Each test works on its own copy of the built player folder and writes the data files it needs
 into its "vororur" sub-folder. The player is looked at from outside through uiquery.exe.
@@ -12,6 +12,7 @@ import re
 import socket
 import subprocess
 import sys
+import time
 from pathlib import Path
 from xml.etree import ElementTree
 
@@ -22,11 +23,10 @@ from conftest import wine_usable
 if not wine_usable():
     pytest.skip("wine cannot run 32-bit programs on this machine", allow_module_level=True)
 
-from test_player_shell import TITLE, Player, stage, uiquery, wait_until  # noqa: E402,F401
+from test_player_shell import TITLE, WINE_DIR, Player, stage, uiquery, wait_until  # noqa: E402,F401
 
 SOURCE = Path(os.environ.get("KESTRAV_SOURCE_DIR", Path(__file__).resolve().parents[2]))
 SETTINGS = (2, 0)
-ABOUT = (3, 2)
 CHANNELS, FAVOURITES = 0, 1  # the pages of the main window's page control that hold the two trees
 UPDATED = "节目列表已更新"
 
@@ -294,6 +294,65 @@ def test_a_bad_database_download_changes_nothing(stage, run_player, updsrv, rule
     assert [n[0] for n in tree(player, CHANNELS)] == ["旧组", "旧频道"]
 
 
+def download_cache_files():
+    """The files in the download caches of the prefix's user profiles."""
+    users = Path(os.environ.get("WINEPREFIX", WINE_DIR / "run")) / "drive_c" / "users"
+    return {p for p in users.rglob("*") if p.is_file() and p.name != "index.dat"
+            and ("INetCache" in p.parts or "Temporary Internet Files" in p.parts)}
+
+
+def test_a_cut_description_changes_nothing_and_an_oversized_database_is_abandoned(stage, run_player, updsrv):
+    servers = [("a", "http://127.0.0.1:1/up.ini"), ("b", "http://127.0.0.1:2/up.ini")]
+    cut = description("2008-2-1", "2009-1-1", servers, "http://127.0.0.1:1/bfsjk.xml")
+    # A 200 reply that ends inside the server list, at "b=htt".
+    first = updsrv("cut", {"up.ini": cut}, "/up.ini truncate=%d\n" % (cut.index(b"b=http") + 5))
+    oversized = 100 * 1024 * 1024
+    second = updsrv("good", {}, "/bfsjk.xml size=%d\n" % oversized)
+    Path(second.log).parent.joinpath("good", "up.ini").write_bytes(description(
+        "2008-2-1", "2009-1-1", [("x", "http://127.0.0.1:3/up.ini")], second.url("bfsjk.xml")))
+    vororur = stage / "vororur"
+    vororur.joinpath("zhuce.ini").write_bytes(ini([
+        ("服务器", [("1", first.url("up.ini")), ("2", second.url("up.ini"))]),
+        ("更新服务器日期", [("日期", "2008-1-9")]), ("升级信息", [("数据库版本", "2008-1-9")])]))
+    old = database(("旧组", "旧频道", "http://h/old"))
+    vororur.joinpath("bfsjk.xml").write_bytes(old)
+    cached_before = download_cache_files()
+    run_player(stage)
+    assert wait_until(lambda: "/bfsjk.xml" in second.requests(), timeout=90), second.requests()
+    assert wait_until(lambda: not vororur.joinpath("up.ini").exists())
+    # The cut description changed nothing and the next server was asked; its list was taken.
+    settings = read_ini(vororur / "zhuce.ini")
+    assert settings["服务器"] == [("x", "http://127.0.0.1:3/up.ini")]
+    assert settings["更新服务器日期"] == [("日期", "2009-1-1")]
+    # The database announced far beyond any real one was abandoned before its body came.
+    sent = [json.loads(line)["bytes"] for line in Path(second.log).read_text().splitlines()
+            if json.loads(line)["path"] == "/bfsjk.xml"]
+    assert sent and sent[0] < oversized
+    assert settings["升级信息"] == [("数据库版本", "2008-1-9")]
+    assert vororur.joinpath("bfsjk.xml").read_bytes() == old
+    assert not vororur.joinpath("linshi.xml").exists()
+    assert first.requests() == ["/up.ini"]
+    assert download_cache_files() - cached_before == set()
+
+
+def test_closing_during_a_download_leaves_no_file_behind(stage, run_player, updsrv):
+    # The database's reply sends its first bytes and then nothing more.
+    server = updsrv("slow", {"bfsjk.xml": database(("新组", "新频道", "http://h/new"))}, "/bfsjk.xml stall=100\n")
+    Path(server.log).parent.joinpath("slow", "up.ini").write_bytes(
+        description("2008-2-1", "2008-1-1", [], server.url("bfsjk.xml")))
+    vororur = stage / "vororur"
+    local = ini([("服务器", [("1", server.url("up.ini"))]), ("更新服务器日期", [("日期", "2008-1-9")]),
+                 ("升级信息", [("数据库版本", "2008-1-9")])])
+    vororur.joinpath("zhuce.ini").write_bytes(local)
+    files_before = {p.name: p.read_bytes() for p in vororur.iterdir()}
+    player = run_player(stage)
+    assert wait_until(lambda: "/bfsjk.xml" in server.requests(), timeout=60)
+    time.sleep(1)  # the first bytes reach the download's file
+    player.query("close", TITLE)
+    assert player.process.wait(timeout=30) == 0
+    assert {p.name: p.read_bytes() for p in vororur.iterdir()} == files_before
+
+
 def test_settings_dialog_shows_bounds_and_saves_every_key(stage, run_player):
     (stage / "vororur" / "zhuce.ini").write_bytes(ini([("udp", [("udp", "20")]), ("tcp", [("tcp", "70000")])]))
     player = run_player(stage)
@@ -304,12 +363,3 @@ def test_settings_dialog_shows_bounds_and_saves_every_key(stage, run_player):
     settings = read_ini(stage / "vororur" / "zhuce.ini")
     assert {name: values[0][1] for name, values in settings.items()} == {
         "udp": "50", "tcp": "65535", "pdlj": "1", "wllj": "1", "wllx": "3", "upnp": "2", "pjlj": "2"}
-
-
-def test_about_box_closes_on_a_click(stage, run_player):
-    (stage / "vororur" / "zhuce.ini").write_bytes(settings_without_servers())
-    player = run_player(stage)
-    player.command(ABOUT)
-    assert wait_until(lambda: uiquery("find", "关于...", env=player.env).get("found"))
-    uiquery("clickat", "关于...", env=player.env)
-    assert wait_until(lambda: not uiquery("find", "关于...", env=player.env).get("found"))

@@ -219,6 +219,9 @@ def test_main_window_captions_menus_trees_and_status_panels(player):
     trees, _ = player.windows("TTreeView")
     assert len(trees) == 2
     assert len(player.windows("TPageControl")[0]) == 1
+    # The symbols of the caption buttons and the system menu come from this font; without it
+    # they show as letters.
+    assert player.query("font", "Marlett").get("found")
     SHOTS.mkdir(parents=True, exist_ok=True)
     subprocess.run(["import", "-display", player.env["DISPLAY"], "-window", "root", str(SHOTS / "player_main.png")],
                    check=False, timeout=60)

@@ -14,6 +14,7 @@
 //                                  the page control, after opening its parents (KIND: click = left
 //                                  click, dbl = left double click, right = right click)
 //   tabclick TITLE INDEX           a real click on tab INDEX of the page control
+//   font FACE                      {"found":..}              whether the font is installed
 // Asked of the probe inside the player (uiprobe.h), with the answers uiprobe.cpp lists:
 //   menu TITLE, status TITLE, command TITLE MENU ITEM, tree TITLE PAGE
 #include <windows.h>
@@ -288,6 +289,23 @@ int ClickAt(const std::wstring& title) {
     return 0;
 }
 
+int CALLBACK NoteFont(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+int Font(const std::wstring& face) {
+    LOGFONTW wanted = {};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(wanted.lfFaceName, face.c_str(), LF_FACESIZE);
+    bool found = false;
+    HDC screen = GetDC(nullptr);
+    EnumFontFamiliesExW(screen, &wanted, NoteFont, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, screen);
+    Print(std::string("{\"found\":") + (found ? "true" : "false") + "}");
+    return 0;
+}
+
 int Popup() {
     HWND menu = FindWindowA("#32768", nullptr);
     bool open = menu != nullptr && IsWindowVisible(menu);
@@ -319,6 +337,7 @@ int main() {
     if (command == L"press" && need(4)) return Press(a[2], a[3]);
     if (command == L"openfile" && need(3)) return OpenFile(a[2]);
     if (command == L"popup") return Popup();
+    if (command == L"font" && need(3)) return Font(a[2]);
     if (command == L"choose" && need(3)) return Choose(_wtoi(a[2].c_str()));
     if (command == L"clickat" && need(3)) return ClickAt(a[2]);
     if (command == L"tabclick" && need(4)) return TabClick(a[2], a[3]);

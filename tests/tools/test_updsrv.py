@@ -3,6 +3,7 @@
 import http.client
 import json
 import os
+import socket
 import subprocess
 import time
 import urllib.error
@@ -141,6 +142,29 @@ def test_truncate_rule_closes_before_the_announced_length(updsrv):
     assert caught.value.partial == DATABASE[:100]
     connection.close()
     assert server.log_entries()[0]["bytes"] == 100
+
+
+def test_stall_rule_holds_the_connection_after_part_of_the_body(updsrv):
+    server = updsrv("/bfsjk.xml stall=100\n")
+    with socket.create_connection(("127.0.0.1", server.port), timeout=10) as client:
+        client.sendall(b"GET /bfsjk.xml HTTP/1.0\r\n\r\n")
+        received = b""
+        while b"\r\n\r\n" not in received or len(received.split(b"\r\n\r\n", 1)[1]) < 100:
+            received += client.recv(4096)
+        head, body = received.split(b"\r\n\r\n", 1)
+        assert b"Content-Length: %d" % len(DATABASE) in head
+        assert body == DATABASE[:100]
+        client.settimeout(1)
+        with pytest.raises(socket.timeout):  # nothing more comes while the client stays
+            client.recv(1)
+    assert server.log_entries()[0]["bytes"] == 100
+
+
+def test_size_rule_sends_an_announced_body_of_that_size_without_a_file(updsrv):
+    server = updsrv("/huge.bin size=300000\n")
+    status, headers, body = fetch(server.url("/huge.bin"))
+    assert (status, headers["Content-Length"], len(body)) == (200, "300000", 300000)
+    assert server.log_entries()[0]["bytes"] == 300000
 
 
 def test_delay_rule_still_delivers_the_file(updsrv):

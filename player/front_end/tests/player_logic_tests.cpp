@@ -4,6 +4,7 @@
 
 #include "channel_queries.h"
 #include "connection_values.h"
+#include "download_reply.h"
 #include "text_order.h"
 #include "update_description.h"
 
@@ -39,10 +40,69 @@ TEST(UpdateDescription, NeedsAtLeastOneOfItsSections) {
     EXPECT_TRUE(IsUpdateDescription({false, false, true}));
 }
 
-TEST(UpdateDescription, ServerListReplacedOnlyWithAnAddress) {
-    EXPECT_FALSE(CanReplaceServerList({}));
-    EXPECT_FALSE(CanReplaceServerList({{L"1", L""}, {L"2", L""}}));
-    EXPECT_TRUE(CanReplaceServerList({{L"1", L""}, {L"2", L"http://127.0.0.1:1/up.ini"}}));
+TEST(UpdateDescription, ServerListIsUsableOnlyWhenEveryEntryIsAnAddress) {
+    EXPECT_EQ(JudgeServerList({}), ServerListVerdict::Empty);
+    EXPECT_EQ(JudgeServerList({{L"1", L"http://127.0.0.1:1/up.ini"}, {L"2", L"HTTPS://h/u"}}), ServerListVerdict::Usable);
+    EXPECT_EQ(JudgeServerList({{L"1", L"http://127.0.0.1:1/up.ini"}, {L"2", L"htt"}}), ServerListVerdict::Damaged);
+    EXPECT_EQ(JudgeServerList({{L"1", L""}, {L"2", L"http://h/"}}), ServerListVerdict::Damaged);
+}
+
+TEST(UpdateDescription, WellFormedAddresses) {
+    struct Case {
+        const wchar_t* address;
+        bool wellFormed;
+    };
+    const Case cases[] = {
+        {L"http://127.0.0.1:8899/up.ini", true},
+        {L"http://h", true},
+        {L"HTTP://h/", true},
+        {L"https://h:443/a?b#c", true},
+        {L"http://[::1]:80/up.ini", true},
+        {L"http://[::1]/up.ini", true},
+        {L"http://h:65535/", true},
+        {L"http://更新.例子/up.ini", true},
+        {L"", false},
+        {L"htt", false},            // cut in transit
+        {L"http://", false},
+        {L"http:///up.ini", false}, // no host
+        {L"http://:80/", false},
+        {L"ftp://h/up.ini", false},
+        {L"h/up.ini", false},
+        {L"http://h:/", false},
+        {L"http://h:0/", false},
+        {L"http://h:65536/", false},
+        {L"http://h:8x/", false},
+        {L"http://h/a b", false},
+        {L"http://h/\t", false},
+        {L"http://h/a\x7f", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IsWellFormedAddress(c.address), c.wellFormed) << c.address;
+}
+
+TEST(DownloadReply, OnlyACompleteReplyWithinTheLimitCounts) {
+    struct Case {
+        unsigned status;
+        bool lengthKnown;
+        std::uint64_t length, received;
+        bool mayBeRead, complete;
+    };
+    const Case cases[] = {
+        {200, true, 19, 19, true, true},
+        {200, true, 19, 10, true, false},  // cut short
+        {200, false, 0, 10, true, true},   // no length announced: the end of the body ends it
+        {404, true, 0, 0, false, false},   // an error page is no file
+        {200, true, kLargestDownload, kLargestDownload, true, true},
+        {200, true, kLargestDownload + 1, 0, false, false},  // abandoned before a byte is read
+        {200, false, 0, kLargestDownload + 1, true, false},  // abandoned once that much arrived
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
+        ReplyHead head{c.status, c.lengthKnown, c.length};
+        EXPECT_EQ(ReplyMayBeRead(head), c.mayBeRead);
+        EXPECT_EQ(ReplyIsComplete(head, c.received), c.complete);
+    }
+    EXPECT_TRUE(ReplyWithinLimit(kLargestDownload));
+    EXPECT_FALSE(ReplyWithinLimit(kLargestDownload + 1));
 }
 
 TEST(UpdateDescription, ServersAreTriedInOrderUntilTheLast) {

@@ -59,9 +59,12 @@ struct FakeEnvironment : UpdateEnvironment {
         events.push_back(L"write " + s + L"/" + k + L"=" + v);
         settings.Write(s, k, v);
     }
-    void EraseSettingsSection(const std::wstring& s) override {
-        events.push_back(L"erase " + s);
-        settings.sections.erase(s);
+    void ReplaceServerList(const ServerList& servers, const std::wstring& date) override {
+        std::wstring event = L"replace servers";
+        for (const auto& entry : servers) event += L" " + entry.first + L"=" + entry.second;
+        events.push_back(event + L" dated " + date);
+        settings.sections[kServers] = servers;
+        settings.Write(kServerDate, kDate, date);
     }
     bool DownloadDescription(const std::wstring& url) override {
         events.push_back(L"get " + url);
@@ -134,20 +137,20 @@ TEST_F(UpdateAttemptTest, UnreachableServerAndErrorPageFail) {
 }
 
 TEST_F(UpdateAttemptTest, NewerServerListReplacesTheLocalOneInOrder) {
-    Describe(L"2008-1-9", L"2008-1-9 ", {{L"z", L"http://z/up.ini"}, {L"y", L""}, {L"x", L"http://x/up.ini"}});
+    Describe(L"2008-1-9", L"2008-1-9 ",
+             {{L"z", L"http://z/up.ini"}, {L"y", L"https://y:8080/u"}, {L"x", L"http://x/up.ini"}});
     EXPECT_TRUE(Run(1));
-    EXPECT_EQ(env.events, (Events{L"get http://b/up.ini", L"erase 服务器", L"write 服务器/z=http://z/up.ini",
-                                  L"write 服务器/y=", L"write 服务器/x=http://x/up.ini",
-                                  L"write 更新服务器日期/日期=2008-1-9 "}));
+    EXPECT_EQ(env.events, (Events{L"get http://b/up.ini",
+                                  L"replace servers z=http://z/up.ini y=https://y:8080/u x=http://x/up.ini dated 2008-1-9 "}));
     EXPECT_EQ(env.settings.Keys(kServers), (std::vector<std::wstring>{L"z", L"y", L"x"}));
 }
 
 TEST_F(UpdateAttemptTest, ServerListIsKeptForOlderEqualOrEmptyLists) {
-    const std::pair<const wchar_t*, std::vector<std::pair<std::wstring, std::wstring>>> cases[] = {
+    const std::pair<const wchar_t*, ServerList> cases[] = {
         {L"2008-1-10", {{L"z", L"http://z/up.ini"}}},  // older byte for byte
         {L"2008-1-9", {{L"z", L"http://z/up.ini"}}},   // equal
         {L"2009-1-1", {}},                             // newer but empty
-        {L"2009-1-1", {{L"z", L""}}},                  // newer but without an address
+        {L"2008-1-9", {{L"z", L"htt"}}},               // damaged, but not newer: never looked at
     };
     for (const auto& c : cases) {
         env.events.clear();
@@ -157,6 +160,17 @@ TEST_F(UpdateAttemptTest, ServerListIsKeptForOlderEqualOrEmptyLists) {
         EXPECT_EQ(env.settings.Value(kServerDate, kDate), L"2008-1-9");
         EXPECT_EQ(env.settings.Keys(kServers).size(), 2u);
     }
+}
+
+TEST_F(UpdateAttemptTest, DamagedNewerServerListChangesNothingAndFails) {
+    // A reply cut inside the list: one good entry and the start of the next.
+    Describe(L"2008-2-1", L"2009-1-1", {{L"a", L"http://a/up.ini"}, {L"b", L"htt"}});
+    env.databases[L"http://b/bfsjk.xml"] = true;
+    EXPECT_FALSE(Run(1));  // so the next server is asked
+    EXPECT_EQ(env.events, (Events{L"get http://b/up.ini"}));
+    EXPECT_EQ(env.settings.Value(kServerDate, kDate), L"2008-1-9");
+    EXPECT_EQ(env.settings.Value(kUpgradeInfo, kDatabaseVersion), L"2008-1-9");
+    EXPECT_EQ(env.settings.Value(kServers, L"2"), L"http://b/up.ini");
 }
 
 TEST_F(UpdateAttemptTest, NewerDatabaseIsInstalledBeforeItsVersionIsRecorded) {

@@ -1,6 +1,8 @@
 // Control notifications, menus, layout and published properties of the real controls.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -189,6 +191,104 @@ TEST_F(Controls, PaintControlsDrawsGraphicChildrenAtTheirPlaceOnAnyDc) {
     DeleteDC(memory);
 }
 
+// How well text of colour a reads on colour b: the ratio of their relative luminances, 1 to 21.
+double ContrastRatio(COLORREF a, COLORREF b) {
+    auto luminance = [](COLORREF c) {
+        auto channel = [](int v) {
+            double x = v / 255.0;
+            return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(GetRValue(c)) + 0.7152 * channel(GetGValue(c)) + 0.0722 * channel(GetBValue(c));
+    };
+    double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST_F(Controls, GaugePercentageReadsOnTheFilledAndTheEmptyPart) {
+    // The splash's text gauge and the update panel's bar, at their own sizes and colours.
+    struct Case {
+        TGaugeKind kind;
+        int width, height;
+        TColor fore, back;
+        int percent;
+        bool textOnFill, textOnRest;
+    };
+    const Case cases[] = {
+        {TGaugeKind::gkHorizontalBar, 139, 11, clBlue, clWhite, 100, true, false},
+        {TGaugeKind::gkHorizontalBar, 139, 11, clBlue, clWhite, 0, false, true},
+        {TGaugeKind::gkText, 35, 35, clNavy, clBlack, 0, false, true},
+        {TGaugeKind::gkText, 35, 35, clNavy, clBlack, 50, true, true},  // the line between runs through the text
+        {TGaugeKind::gkText, 35, 35, clNavy, clBlack, 100, true, false},
+    };
+    auto* panel = new TPanel(form.get());
+    panel->SetParent(form.get());
+    panel->SetBounds(0, 0, 160, 40);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 160, 40);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
+        auto gauge = std::make_unique<TGauge>(nullptr);
+        gauge->SetParent(panel);
+        gauge->SetBounds(0, 0, c.width, c.height);
+        gauge->SetKind(c.kind);
+        gauge->SetForeColor(c.fore);
+        gauge->SetBackColor(c.back);
+        gauge->SetProgress(c.percent);
+        panel->PaintControls(memory, nullptr);
+        // The text's pixels are those of neither fill colour; its core colour (not the smoothed edges
+        // of its glyphs) is the one that reads best.
+        const COLORREF fills[2] = {ColorToRGB(c.fore), ColorToRGB(c.back)};
+        int textPixels[2] = {0, 0};
+        double best[2] = {1, 1};
+        for (int y = 1; y < c.height - 1; ++y)
+            for (int x = 1; x < c.width - 1; ++x) {
+                COLORREF pixel = GetPixel(memory, x, y);
+                bool done = c.kind == TGaugeKind::gkHorizontalBar ? x - 1 < (c.width - 2) * c.percent / 100
+                                                                    : c.height - 1 - y <= (c.height - 2) * c.percent / 100;
+                int part = done ? 0 : 1;
+                if (pixel == fills[part] || pixel == fills[1 - part]) continue;
+                ++textPixels[part];
+                best[part] = std::max(best[part], ContrastRatio(pixel, fills[part]));
+            }
+        for (int part = 0; part < 2; ++part) {
+            SCOPED_TRACE(part == 0 ? "on the fill" : "on the rest");
+            bool text = part == 0 ? c.textOnFill : c.textOnRest;
+            if (!text) continue;
+            EXPECT_GT(textPixels[part], 4);
+            EXPECT_GE(best[part], 4.5);
+        }
+        gauge->SetParent(nullptr);
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+}
+
+TEST_F(Controls, GaugeAsksForARepaintOnlyWhenItsPictureChanges) {
+    auto* gauge = new TGauge(form.get());
+    gauge->SetParent(form.get());
+    gauge->SetBounds(10, 10, 35, 35);
+    gauge->SetKind(TGaugeKind::gkText);
+    gauge->SetMaxValue(9999);
+    form->Show();
+    UpdateWindow(form->Handle());
+    auto repaintAsked = [&] {
+        RECT r;
+        bool asked = GetUpdateRect(form->Handle(), &r, FALSE) != FALSE;
+        ValidateRect(form->Handle(), nullptr);
+        return asked;
+    };
+    gauge->SetProgress(50);  // still 0 % and no pixel of fill
+    EXPECT_FALSE(repaintAsked());
+    gauge->SetProgress(150);  // 1 %
+    EXPECT_TRUE(repaintAsked());
+    gauge->SetMaxValue(-1);  // an empty database: 0 %
+    EXPECT_TRUE(repaintAsked());
+}
+
 TEST_F(Controls, PublishedPropertiesOfTheControls) {
     auto* bar = new TStatusBar(form.get());
     bar->SetParent(form.get());
@@ -285,6 +385,48 @@ TEST_F(Controls, CheckBoxRadioButtonsAndSpinEditKeepTheirWindowsTruthful) {
     EXPECT_STREQ(className, "TSpinButton");
     EXPECT_EQ(GetParent(spin->Button()->Handle()), spin->Handle());
     EXPECT_EQ(GetWindowLongPtrA(spin->Button()->Handle(), GWL_STYLE) & (WS_TABSTOP | 0x40), 0);
+}
+
+TEST_F(Controls, RightClickOnAGraphicChildAsksItForItsContextPopup) {
+    auto* label = new TLabel(form.get());
+    label->SetParent(form.get());
+    label->SetBounds(10, 10, 100, 20);
+    int clicks = 0, popups = 0;
+    label->OnClick = [&](TObject*) { ++clicks; };
+    label->OnContextPopup = [&](TObject*, POINT at, bool& handled) {
+        ++popups;
+        EXPECT_EQ(at.x, 5);
+        handled = true;
+    };
+    form->Show();
+    LPARAM at = MAKELPARAM(15, 12);
+    SendMessageA(form->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, at);
+    SendMessageA(form->Handle(), WM_RBUTTONUP, 0, at);
+    EXPECT_EQ(popups, 1);
+    SendMessageA(form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(form->Handle(), WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(popups, 1);
+}
+
+TEST_F(Controls, TreeNodesWalkInOrderAfterARemoval) {
+    auto* tree = new TTreeView(form.get());
+    tree->SetParent(form.get());
+    std::vector<TTreeNode*> nodes;
+    for (const wchar_t* text : {L"a", L"b", L"c", L"d"}) nodes.push_back(tree->Items().AddChild(nullptr, text));
+    auto walk = [&] {
+        std::wstring seen;
+        for (TTreeNode* node = tree->Items().GetFirstNode(); node != nullptr; node = node->getNextSibling())
+            seen += node->Text();
+        return seen;
+    };
+    EXPECT_EQ(walk(), L"abcd");
+    nodes[1]->Delete();
+    EXPECT_EQ(walk(), L"acd");
+    EXPECT_EQ(nodes[2]->getNextSibling(), nodes[3]);
+    tree->Items().AddChild(nullptr, L"e");
+    nodes[0]->Delete();
+    EXPECT_EQ(walk(), L"cde");
 }
 
 TEST_F(Controls, NotifyLikeSkinMarkerToAFormIsIgnored) {

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "channel_name.h"
+#include "fetch_target.h"
 #include "playback.h"
 
 namespace ziv {
@@ -51,6 +52,57 @@ TEST(Playback, CommandsFollowTheStateTable) {
             SCOPED_TRACE(testing::Message() << "step " << i);
             EXPECT_EQ(c.steps[i].command(p), c.steps[i].expected);
             EXPECT_EQ(p.State(), c.steps[i].state);
+        }
+    }
+}
+
+TEST(Playback, FetchedAddressPlaysWhenItsStreamStartsAndWaitsWhenItEnds) {
+    Playback p;
+    p.SetFetchMode(true);
+    EXPECT_FALSE(p.WantsStream());
+    EXPECT_EQ(p.PutUrl(L"http://127.0.0.1:8889/?name=demo"), Events{StateChange(3)});
+    EXPECT_FALSE(p.ConnectPending());  // no delay: the stream decides
+    EXPECT_TRUE(p.WantsStream());
+    EXPECT_EQ(p.StreamStarted(), Events{StateChange(2)});
+    EXPECT_EQ(p.StreamEnded(), Events{StateChange(3)});  // the control connects again
+    EXPECT_EQ(p.StreamStarted(), Events{StateChange(2)});
+    EXPECT_EQ(p.Pause(), Events{StateChange(1)});
+    EXPECT_TRUE(p.StreamEnded().empty());  // a paused player stays paused
+    EXPECT_EQ(p.Stop(), (Events{StateChange(0), kClose}));
+    EXPECT_FALSE(p.WantsStream());
+    EXPECT_TRUE(p.StreamStarted().empty());  // a late note of the stopped fetch
+    // A media file is not fetched: it keeps the delay.
+    EXPECT_EQ(p.OpenMediaFile(L"C:\\clip.wmv"), Events{StateChange(3)});
+    EXPECT_FALSE(p.WantsStream());
+    EXPECT_TRUE(p.ConnectPending());
+}
+
+TEST(FetchTarget, OnlyLoopbackHttpAddressesAreFetched) {
+    struct Case {
+        const wchar_t* url;
+        bool allowed;
+        const char* request;
+    };
+    const Case cases[] = {
+        {L"http://127.0.0.1:8889/", true, "GET / HTTP/1.1\r\nHost: 127.0.0.1:8889\r\n\r\n"},
+        {L"http://127.0.0.1:8889", true, "GET / HTTP/1.1\r\nHost: 127.0.0.1:8889\r\n\r\n"},
+        {L"http://127.1.2.3/live?name=\x672c\x673a#top", true,
+         "GET /live?name=%E6%9C%AC%E6%9C%BA HTTP/1.1\r\nHost: 127.1.2.3:80\r\n\r\n"},
+        {L"http://127.0.0.1:8889?name=a b", true, "GET /?name=a%20b HTTP/1.1\r\nHost: 127.0.0.1:8889\r\n\r\n"},
+        {L"http://192.0.2.2:8889/", false, ""},   // not this machine
+        {L"http://localhost:8889/", false, ""},   // by number only
+        {L"http://127.0.0.256/", false, ""},
+        {L"http://127.0.0.1:0/", false, ""},
+        {L"http://127.0.0.1:70000/", false, ""},
+        {L"https://127.0.0.1/", false, ""},
+        {L"mms://127.0.0.1/", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << (&c - cases));
+        FetchTarget target = ParseFetchUrl(c.url);
+        EXPECT_EQ(target.allowed, c.allowed);
+        if (c.allowed) {
+            EXPECT_EQ(FetchRequest(target), c.request);
         }
     }
 }
