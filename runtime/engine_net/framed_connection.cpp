@@ -61,6 +61,17 @@ void FramedConnection::OnClose() {
     TcpConnection::OnClose();
 }
 
+// Reading pauses while frames wait for their owner. A connection that dies meanwhile (its
+// sends fail once the peer reset it) has no read under way to notice: its end is reported here,
+// after the frames already read, so the owner does not keep a connection that is gone.
+void FramedConnection::OnDescriptorClosed() {
+    if (reading_ || read_done_ || IsClosing()) return;
+    read_done_ = true;
+    close_code_ = failure_code_ ? failure_code_ : kWsaConnReset;
+    Trace(Id(), "closed while reading was paused %u", close_code_);
+    Deliver();
+}
+
 void FramedConnection::ReadMore() {
     if (reading_ || read_done_ || !Usable()) return;
     if (!IsClosing() && (ready_.size() >= kReadAheadFrames || ready_bytes_ >= kReadAheadBytes)) return;
