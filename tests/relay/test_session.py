@@ -198,8 +198,9 @@ def test_a_host_killed_and_started_again_has_its_channel(relay_hosts, linksrv):
     first.proc.send_signal(signal.SIGKILL)
     first.proc.wait()
     third = start_relay(relay_hosts, server, env=same_blocks)
-    line = wait_stats(third, lambda s: s["state"] == 2)
-    assert line["state"] == 2 and line["free"] == 64, line
+    # The block is the new session's own (a leftover would still show the dead host's port).
+    line = wait_stats(third, lambda s: s["state"] == 2 and s["own_tcp"] == third.tcp)
+    assert (line["state"], line["own_tcp"], line["free"]) == (2, third.tcp, 64), line
     assert "CreateAppItem failed 0" not in third.log_lines()
     assert third.quit() == 0
     assert no_crash_log(third)
