@@ -88,7 +88,7 @@ TEST_F(NetTest, AConnectionResetWhileReadingIsPausedStillReportsItsEnd) {
     FrameworkMessage m{};
     for (;;) {
         ASSERT_EQ(NetStartReceive(server), 1) << "after " << frames << " frames";
-        ASSERT_TRUE(Next(&m, 5000)) << "no end after " << frames << " frames";
+        ASSERT_TRUE(Next(&m, 15000)) << "no end after " << frames << " frames";
         if (m.id != MSG_NET_DATA) break;
         NetFreeBuffer(BufferOf(m));
         ++frames;
