@@ -13,8 +13,8 @@ presence and the CPU time and peak memory of the host process. It stops every pr
 started, by process id.
 
     swarm.py run --peers N --seconds S [--rate BPS] [--source-cap K] [--churn PCT] [--loss PCT]
-                 [--delay MS] [--peer-rate BPS] [--payload ts|synthetic] [--workdir DIR]
-                 [--wine [WINE-DIR]]
+                 [--delay MS] [--peer-rate BPS] [--payload ts|synthetic] [--piece-bytes N]
+                 [--workdir DIR] [--wine [WINE-DIR]]
     swarm.py play PLAYER-ARGS...     (a player checker that also notes its first byte)
 """
 
@@ -231,6 +231,8 @@ class Peer:
         self.notify_counts = {}
         self.figures = {}
         self.killed = False
+        self.tcp_port = None  # the host's public TCP port, once started
+        self.stream_port = None
         self.lock = threading.Lock()
         self.stats_wanted = threading.Event()
 
@@ -272,10 +274,13 @@ class Peer:
     def take(self, item):
         now = wall_ms()
         ev = item.get("ev")
-        if ev == "created":
+        if ev == "started":
+            self.tcp_port = item.get("tcp")
+        elif ev == "created":
             self.stages.setdefault("created", now)
         elif ev == "stream_port":
             self.stages.setdefault("stream_port", now)
+            self.stream_port = item["port"]
             if self.swarm.cfg.players and not self.killed:
                 self.start_player(item["port"])
         elif ev == "stats":
@@ -294,7 +299,7 @@ class Peer:
             self.stats_wanted.wait(STATS_PERIOD)
             self.stats_wanted.clear()
             try:
-                self.host.send("stats %s" % CHANNEL)
+                self.host.send("stats %s%s" % (CHANNEL, " peers" if self.swarm.cfg.peer_table else ""))
             except (BrokenPipeError, OSError, ValueError):
                 return
 
@@ -395,7 +400,7 @@ class SwarmConfig:
     def __init__(self, peers=3, seconds=60, rate=500000, source_cap=2, source_upload=0, churn=0.0,
                  loss=0.0, delay=0, jitter=0, peer_rate=0, uplink=0, payload="ts", hostile=None,
                  players=True, notify=False, all_sources=False, stagger=STAGGER_S, workdir=None,
-                 ts_file=None, verbose=False, wine=None):
+                 ts_file=None, verbose=False, wine=None, piece_bytes=0, peer_table=False):
         self.__dict__.update(locals())
         del self.__dict__["self"]
 
@@ -447,6 +452,8 @@ class Swarm:
         args += ["--payload", self.payload]
         if cfg.source_upload:
             args += ["--upload", str(cfg.source_upload)]
+        if cfg.piece_bytes:
+            args += ["--piece-bytes", str(cfg.piece_bytes)]
         if cfg.hostile:
             args += ["--hostile", cfg.hostile]
         proc = subprocess.Popen(args, stdout=subprocess.PIPE, text=True)
@@ -592,6 +599,7 @@ def parse_args(argv):
     ap.add_argument("--peer-rate", type=int, default=0, help="per-socket send rate, bytes/s")
     ap.add_argument("--uplink", type=int, default=0, help="per-peer upload, bytes/s")
     ap.add_argument("--payload", choices=("ts", "synthetic"), default="ts")
+    ap.add_argument("--piece-bytes", type=int, default=0, help="synthetic piece size, 0 = the source's")
     ap.add_argument("--hostile")
     ap.add_argument("--notify", action="store_true", help="count request/time-out notifications")
     ap.add_argument("--workdir")
@@ -607,7 +615,8 @@ def config_from_args(args):
     return SwarmConfig(peers=args.peers, seconds=args.seconds, rate=args.rate, source_cap=args.source_cap,
                        source_upload=args.source_upload, churn=args.churn, loss=args.loss, delay=args.delay,
                        jitter=args.jitter, peer_rate=args.peer_rate, uplink=args.uplink, payload=args.payload,
-                       hostile=args.hostile, notify=args.notify, workdir=args.workdir, verbose=args.verbose,
+                       hostile=args.hostile, notify=args.notify, piece_bytes=args.piece_bytes,
+                       workdir=args.workdir, verbose=args.verbose,
                        wine=args.wine)
 
 

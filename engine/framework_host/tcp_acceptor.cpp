@@ -45,10 +45,10 @@ void CTcpAcceptor::OnAccept(uint32_t socket_word) {
         NetDestroySocket(socket);
         return;
     }
-    if (!m_waiting.Add(socket, EngineTick())) {
-        CoreLogPrintf("too many connections waiting for data; connection %d refused", socket);
-        NetDestroySocket(socket);
-        return;
+    const int evicted = m_waiting.Add(socket, EngineTick());
+    if (evicted != WaitingConnections::kNone) {
+        CloseConnection(evicted);
+        ++m_evicted;
     }
     NetSetHandler(socket, this);
     EnsureSweepTimer();
@@ -90,9 +90,13 @@ void CTcpAcceptor::EnsureSweepTimer() {
     if (m_sweep_timer < 0) m_sweep_timer = CoreSetTimer(kSweepMs, 1, AsTarget(), AsTarget(), MSG_FRAMEWORK_TIMER);
 }
 
+// One log line per sweep, whatever the count: a flood must not turn into a flood of lines.
 void CTcpAcceptor::SweepSilent() {
-    for (int socket : m_waiting.TakeSilent(EngineTick())) {
-        CoreLogPrintf("connection %d sent nothing for 30 s; closed", socket);
-        CloseConnection(socket);
+    const std::vector<int> silent = m_waiting.TakeSilent(EngineTick());
+    for (int socket : silent) CloseConnection(socket);
+    if (!silent.empty()) CoreLogPrintf("%u connections sent nothing for 30 s; closed", static_cast<unsigned>(silent.size()));
+    if (m_evicted) {
+        CoreLogPrintf("%u connections waiting for data pushed out by newer ones", m_evicted);
+        m_evicted = 0;
     }
 }

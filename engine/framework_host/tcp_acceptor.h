@@ -22,7 +22,7 @@ public:
     void BlockAddress(uint32_t ipv4_be);
     BlockList& Blocked() { return m_blocked; }
 
-    static constexpr uint32_t kSweepMs = 5000;
+    static constexpr uint32_t kSweepMs = 1000;
     static constexpr uint8_t kRefusal[8] = {2, 0, 0x40, 0, 3, 0, 0, 0};
 
 private:
@@ -36,4 +36,5 @@ private:
     WaitingConnections m_waiting;
     BlockList m_blocked;
     int m_sweep_timer = -1;
+    uint32_t m_evicted = 0;  // pushed out since the last sweep (logged there, once)
 };

@@ -1,9 +1,13 @@
 #include "waiting_connections.h"
 
-bool WaitingConnections::Add(int socket, uint32_t now) {
-    if (m_accepted.size() >= kCapacity) return false;
+int WaitingConnections::Add(int socket, uint32_t now) {
+    int evicted = kNone;
+    if (m_accepted.size() >= kCapacity) {
+        evicted = m_accepted.begin()->first;
+        m_accepted.erase(m_accepted.begin());
+    }
     m_accepted[socket] = now;
-    return true;
+    return evicted;
 }
 
 bool WaitingConnections::Remove(int socket) {

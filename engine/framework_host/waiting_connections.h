@@ -1,6 +1,7 @@
 // Accepted connections that have not sent their first data yet. A connection that stays
-// silent is dropped after 30 s, and only so many may wait at once, so nobody can use up the
-// public port's sockets by connecting and saying nothing.
+// silent for the block-list window (30 s) is dropped, and only so many may wait at once: a new
+// one pushes out the one that has waited longest, so nobody can use up the public port by
+// connecting and saying nothing, and a real peer still gets in during such a flood.
 #pragma once
 
 #include <cstdint>
@@ -8,13 +9,17 @@
 #include <map>
 #include <vector>
 
+#include "block_list.h"
+
 class WaitingConnections {
 public:
     static constexpr size_t kCapacity = 256;
-    static constexpr uint32_t kSilenceMs = 30000;
+    static constexpr uint32_t kSilenceMs = BlockList::kBlockMs;
+    static constexpr int kNone = -1;
 
-    // False when the set is full (the caller refuses the connection).
-    bool Add(int socket, uint32_t now);
+    // Adds the socket; when the set was full, the longest waiting one is taken out and
+    // returned (the caller closes it), else kNone.
+    int Add(int socket, uint32_t now);
     // True when the socket was waiting (it is removed).
     bool Remove(int socket);
     bool Contains(int socket) const { return m_accepted.count(socket) != 0; }
@@ -25,5 +30,6 @@ public:
     size_t Size() const { return m_accepted.size(); }
 
 private:
-    std::map<int, uint32_t> m_accepted;  // socket id -> tick when accepted
+    // socket id -> tick when accepted; ids grow with every socket made, so the first is the oldest
+    std::map<int, uint32_t> m_accepted;
 };

@@ -252,17 +252,22 @@ bool CPeerTransfer::OnPieceRequest(const uint8_t* data, uint32_t length) {
     if (!IsEstablished()) return true;
     PieceRequestView request(data, length);
     if (!request.IsValid()) return false;
+    m_backlog.Sync(m_socket->PendingSends());
     for (uint32_t i = 0; i < request.Count(); ++i) {
         const uint32_t number = request.PieceAt(i);
         // A congested connection gets "not available" for the rest instead of more pieces, so
         // one request cannot grow the send queue without bound; the asker fetches them elsewhere.
-        const CPiece* piece = m_socket->PendingSends() > kCongestedSends ? nullptr : m_scheduler->GetPiece(number);
-        if (piece) {
+        const bool congested = m_socket->PendingSends() > kCongestedSends;
+        const CPiece* piece = congested ? nullptr : m_scheduler->GetPiece(number);
+        if (piece && m_backlog.Takes(piece->PacketLength())) {
             Send(piece->Packet(), piece->PacketLength());
             continue;
         }
         CTransferPacket unavailable = BuildPieceUnavailablePacket(number);
-        if (!unavailable.IsEmpty()) Send(unavailable.Data(), unavailable.Length());
+        if (unavailable.IsEmpty()) continue;
+        // A peer that does not read its answers gets nothing more: its requests time out.
+        if (!m_backlog.Takes(unavailable.Length())) break;
+        Send(unavailable.Data(), unavailable.Length());
     }
     return true;
 }
@@ -373,7 +378,9 @@ void CPeerTransfer::PublishRequests() {
 }
 
 bool CPeerTransfer::Send(const uint8_t* data, uint32_t length) {
+    m_backlog.Sync(m_socket->PendingSends());
     if (!m_socket->Send(data, length)) return false;
+    m_backlog.Add(length);
     uint8_t* stats = Stats();
     CRateMeter own(stats + stats_block::kRateMeter);
     own.AddA(length);

@@ -14,6 +14,7 @@
 #include "core_timer.h"
 #include "piece_bitmap.h"
 #include "request_records.h"
+#include "send_backlog.h"
 #include "socket_event_sink.h"
 #include "transfer_window.h"
 
@@ -65,6 +66,8 @@ public:
     uint32_t Serial() const { return m_serial; }
     uint32_t Window() const { return m_window.Size(); }
     const CRequestRecords& Requests() const { return m_requests; }
+    // Bytes of this transfer's sends still queued in the network library.
+    uint32_t QueuedBytes() const { return m_backlog.Bytes(); }
     // The sum of both rates of the entry's meter.
     uint32_t Rate() const;
     // The address the peer states (its IPv4 and ports as its hello gave them).
@@ -102,6 +105,7 @@ private:
     uint8_t* m_entry;
     CRequestRecords m_requests;
     CTransferWindow m_window;
+    CSendBacklog m_backlog;
     COneShotTimer m_hello_timer;
     int32_t m_skipped_sends = 0;
     uint32_t m_peer_ipv4 = 0;

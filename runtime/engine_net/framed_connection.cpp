@@ -11,6 +11,9 @@ namespace kuz {
 
 namespace {
 
+// A connection starts with a small read buffer (most send a hello and little else, and a flood
+// of connections must not cost 64 KiB each) and grows it once a read fills it.
+constexpr size_t kFirstReadChunk = 4096;
 constexpr size_t kReadChunk = 65536;
 
 uint32_t ReadLe32(const uint8_t* b) {
@@ -20,11 +23,11 @@ uint32_t ReadLe32(const uint8_t* b) {
 }  // namespace
 
 FramedConnection::FramedConnection(int id, asio::io_context& io, uint32_t max_frame)
-    : TcpConnection(id, io), max_frame_(max_frame), rx_(kReadChunk) {}
+    : TcpConnection(id, io), max_frame_(max_frame), rx_(kFirstReadChunk) {}
 
 FramedConnection::FramedConnection(int id, asio::io_context& io, asio::ip::tcp::socket&& accepted,
                                    uint32_t max_frame)
-    : TcpConnection(id, io, std::move(accepted)), max_frame_(max_frame), rx_(kReadChunk) {}
+    : TcpConnection(id, io, std::move(accepted)), max_frame_(max_frame), rx_(kFirstReadChunk) {}
 
 FramedConnection::~FramedConnection() {
     DropReadAhead();
@@ -59,6 +62,17 @@ void FramedConnection::OnClose() {
     DropReadAhead();
     arms_ = 0;
     TcpConnection::OnClose();
+}
+
+// Reading pauses while frames wait for their owner. A connection that dies meanwhile (its
+// sends fail once the peer reset it) has no read under way to notice: its end is reported here,
+// after the frames already read, so the owner does not keep a connection that is gone.
+void FramedConnection::OnDescriptorClosed() {
+    if (reading_ || read_done_ || IsClosing()) return;
+    read_done_ = true;
+    close_code_ = failure_code_ ? failure_code_ : kWsaConnReset;
+    Trace(Id(), "closed while reading was paused %u", close_code_);
+    Deliver();
 }
 
 void FramedConnection::ReadMore() {
@@ -98,6 +112,7 @@ void FramedConnection::OnRead(const std::error_code& ec, size_t n) {
         Trace(Id(), "frame above %u, closing", max_frame_);
         Abort(kWsaMsgSize);
     }
+    if (n == rx_.size() && rx_.size() < kReadChunk) rx_.resize(kReadChunk);
     Deliver();
     ReadMore();
 }

@@ -29,6 +29,7 @@ protected:
     void OnOpened() override;
     void ReadWhileClosing() override;
     void OnClose() override;
+    void OnDescriptorClosed() override;
 
 private:
     struct Frame {

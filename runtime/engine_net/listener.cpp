@@ -32,10 +32,17 @@ int Listener::Open(const asio::ip::address_v4& address, uint16_t port) {
 }
 
 void Listener::AcceptNext() {
-    if (IsClosing()) return;
+    if (IsClosing() || accepting_ || unclaimed_ >= kMaxUnclaimed) return;
+    accepting_ = true;
     acceptor_.async_accept(Guarded([this](const std::error_code& ec, asio::ip::tcp::socket socket) {
+        accepting_ = false;
         OnAccepted(ec, std::move(socket));
     }));
+}
+
+void Listener::AnnouncedTakenUp() {
+    if (unclaimed_ > 0) --unclaimed_;
+    AcceptNext();
 }
 
 void Listener::OnAccepted(const std::error_code& ec, asio::ip::tcp::socket socket) {
@@ -50,7 +57,9 @@ void Listener::OnAccepted(const std::error_code& ec, asio::ip::tcp::socket socke
     Trace(Id(), "accept failed %u", code);
     if (options_.kind == kNetKindStream) Post(MSG_NET_LISTEN_EVENT, code);
     retry_.expires_after(kAcceptRetry);
+    accepting_ = true;  // the retry starts the next accept
     retry_.async_wait(Guarded([this](const std::error_code& e) {
+        accepting_ = false;
         if (!e) AcceptNext();
     }));
 }
@@ -70,6 +79,8 @@ void Listener::AdoptConnection(asio::ip::tcp::socket socket) {
     registry.Insert(connection);
     connection->StartAccepted();
     Trace(Id(), "accept s=%d", id);
+    connection->SetAnnouncer(shared_from_this());
+    ++unclaimed_;
     if (!Post(MSG_NET_ACCEPT, static_cast<uint32_t>(id))) registry.Destroy(id);
 }
 

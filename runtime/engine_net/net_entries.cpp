@@ -108,6 +108,7 @@ int ENGINE_CALL NetSetHandler(int socket, void* handler) {
         auto s = registry.Find(socket);
         if (!s) return 0;
         if (!s->IsClosing()) s->SetHandler(Word(handler));  // a closing socket posts nothing anyway
+        s->TakenUp();
         return 1;
     });
 }

@@ -22,6 +22,12 @@ bool NetSocket::Post(uint32_t message, uint32_t p1, uint32_t p2, uint32_t p3, ui
     return true;
 }
 
+void NetSocket::TakenUp() {
+    std::shared_ptr<NetSocket> listener = announcer_.lock();
+    announcer_.reset();
+    if (listener) listener->AnnouncedTakenUp();
+}
+
 void NetSocket::Close() {
     if (closing_) return;
     closing_ = true;

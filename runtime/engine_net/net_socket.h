@@ -45,6 +45,13 @@ public:
     // A buffer this socket delivered was freed (stream sockets pause on unfreed buffers).
     virtual void CreditBuffer() {}
 
+    // An accepted connection remembers the listener that announced it until its owner takes
+    // it up (sets a handler or destroys it), so the listener can pace its accepts.
+    void SetAnnouncer(const std::shared_ptr<NetSocket>& listener) { announcer_ = listener; }
+    void TakenUp();
+    // The listener's side: one announced connection was taken up.
+    virtual void AnnouncedTakenUp() {}
+
 protected:
     // Posts to the current handler. False when dropped (no handler, or the queue is closed):
     // the caller then still owns what the event carries.
@@ -70,6 +77,7 @@ private:
     void TakeBackEvents();
 
     int id_;
+    std::weak_ptr<NetSocket> announcer_;
     uint32_t handler_ = 0;
     bool closing_ = false;
     std::vector<uint32_t> targets_;  // every handler an event was posted to

@@ -65,6 +65,7 @@ bool SocketRegistry::Destroy(int id) {
     if (it == sockets_.end()) return false;
     std::shared_ptr<NetSocket> socket = it->second;
     sockets_.erase(it);
+    socket->TakenUp();
     socket->Close();
     Trace(id, "destroy");
     return true;

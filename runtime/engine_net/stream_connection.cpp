@@ -26,6 +26,16 @@ void StreamConnection::CreditBuffer() {
     ReadNext();
 }
 
+// Paused on unfreed buffers when the descriptor went (a failed send): no read is under way to
+// see the end, so it is reported here, after the chunks already delivered.
+void StreamConnection::OnDescriptorClosed() {
+    if (reading_ || ended_ || IsClosing() || !started_) return;
+    ended_ = true;
+    const uint32_t code = failure_code_ ? failure_code_ : kWsaConnReset;
+    Trace(Id(), "stream ended while paused %u", code);
+    Post(MSG_STREAM_CLOSED, code);
+}
+
 void StreamConnection::ReadNext() {
     if (reading_ || ended_ || !Usable()) return;
     if (!IsClosing() && (!started_ || unfreed_ >= kStreamUnfreedLimit)) return;

@@ -25,6 +25,7 @@ public:
 protected:
     void OnOpened() override {}
     void ReadWhileClosing() override { ReadNext(); }
+    void OnDescriptorClosed() override;
 
 private:
     void ReadNext();

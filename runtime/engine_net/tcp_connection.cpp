@@ -246,6 +246,7 @@ void TcpConnection::CloseDescriptor() {
     out_.clear();
     out_bytes_ = 0;
     Trace(Id(), "closed");
+    OnDescriptorClosed();
 }
 
 void TcpConnection::CloseNow() {

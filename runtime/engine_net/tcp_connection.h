@@ -50,6 +50,9 @@ protected:
     // reports for the end of the connection.
     void Abort(uint32_t code);
     void CloseDescriptor();
+    // The descriptor was closed (a send failed, a deadline passed, or an abort): the read side
+    // must still report the end when no read was under way to see it.
+    virtual void OnDescriptorClosed() {}
 
     bool ConnectFailed() const { return connect_failed_; }
     bool Usable() const { return transport_ == Transport::Open || transport_ == Transport::Draining; }

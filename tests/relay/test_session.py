@@ -1,14 +1,18 @@
 """Live-channel components in the engine host program with link servers on 127.0.0.1: joining
 the channel, what the statistics block shows, several hosts of one channel, handing over from a
-silent link server, deleting the component, and hostile creation blocks, host commands and
-datagrams."""
+silent link server, deleting the component, a host restarted after it was killed, and hostile
+creation blocks, host commands and datagrams."""
 
 import os
 import random
+import signal
 import socket
 import struct
 import time
 
+import pytest
+
+import engine_host
 import engine_wire as wire
 import named_block
 from engine_host import free_port_pair, guid_bytes
@@ -16,11 +20,11 @@ from engine_host import free_port_pair, guid_bytes
 CHANNEL = "{7D0C2A4E-0000-4000-8000-00000000C0DE}"
 
 
-def start_relay(relay_hosts, server, extra=()):
+def start_relay(relay_hosts, server, extra=(), env=None):
     """One host with CHANNEL linked to `server`; returns the host and its TCP and UDP ports."""
     port = free_port_pair()
     h = relay_hosts(["--tcp", str(port), "--udp", str(port + 1), "--status-ms", "500",
-                     "--channel", CHANNEL, "--link", "127.0.0.1:%d" % server.udp_port] + list(extra))
+                     "--channel", CHANNEL, "--link", "127.0.0.1:%d" % server.udp_port] + list(extra), env=env)
     h.started = h.wait_event("started")
     assert h.started["ports_ok"]
     h.tcp, h.udp = h.started["tcp"], h.started["udp"]
@@ -174,6 +178,32 @@ def test_a_silent_link_server_hands_over_to_the_next_one(relay_hosts, linksrv):
     assert 3.5 <= handover <= 8.0, handover
     assert h.quit() == 0
     assert no_crash_log(h)
+
+
+@pytest.mark.skipif(engine_host.UNDER_WINE, reason="a killed Windows process's named mappings go with it; "
+                    "this is about the native side keeping them")
+def test_a_host_killed_and_started_again_has_its_channel(relay_hosts, linksrv):
+    server = linksrv("--range", "1:2")
+    first = start_relay(relay_hosts, server)
+    assert wait_stats(first, lambda s: s["state"] == 2)["state"] == 2
+    same_blocks = {"QUIB_SHM_NS": first.shm_ns}
+
+    # While the first host lives, its block is held: a second host of the same namespace is
+    # refused the channel, as before.
+    second = start_relay(relay_hosts, server, env=same_blocks)
+    second.wait_log_contains("CreateAppItem failed 0")
+    assert second.quit() == 0
+
+    # Killed, it leaves its blocks behind; a new host takes them over and has the channel.
+    first.proc.send_signal(signal.SIGKILL)
+    first.proc.wait()
+    third = start_relay(relay_hosts, server, env=same_blocks)
+    # The block is the new session's own (a leftover would still show the dead host's port).
+    line = wait_stats(third, lambda s: s["state"] == 2 and s["own_tcp"] == third.tcp)
+    assert (line["state"], line["own_tcp"], line["free"]) == (2, third.tcp, 64), line
+    assert "CreateAppItem failed 0" not in third.log_lines()
+    assert third.quit() == 0
+    assert no_crash_log(third)
 
 
 def hostile_block(guid, length, link_count, source_count, server_port):

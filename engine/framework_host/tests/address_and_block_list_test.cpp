@@ -64,14 +64,17 @@ TEST(BlockList, BlockingAgainRestartsTheThirtySeconds) {
     EXPECT_FALSE(list.IsBlocked(ip, 0xFFFF0000u + 51000));
 }
 
-TEST(WaitingConnections, SilentConnectionsExpireAfterThirtySecondsAndTheSetIsCapped) {
+TEST(WaitingConnections, SilentConnectionsExpireAfterThirtySecondsAndTheOldestMakesRoom) {
     WaitingConnections waiting;
     const uint32_t t0 = 0xFFFFC000u;  // the sweep crosses the wrap
-    for (int s = 1; s <= static_cast<int>(WaitingConnections::kCapacity); ++s) ASSERT_TRUE(waiting.Add(s, t0));
-    EXPECT_FALSE(waiting.Add(1000, t0)) << "the set is full";
+    for (int s = 1; s <= static_cast<int>(WaitingConnections::kCapacity); ++s)
+        ASSERT_EQ(waiting.Add(s, t0), WaitingConnections::kNone);
+    EXPECT_EQ(waiting.Add(900, t0), 1) << "the set is full: the longest waiting goes";
+    EXPECT_FALSE(waiting.Contains(1));
+    EXPECT_EQ(waiting.Size(), WaitingConnections::kCapacity);
     EXPECT_TRUE(waiting.Remove(7));
     EXPECT_FALSE(waiting.Remove(7));
-    EXPECT_TRUE(waiting.Add(1000, t0 + 20000));
+    EXPECT_EQ(waiting.Add(1000, t0 + 20000), WaitingConnections::kNone) << "room again";
 
     EXPECT_TRUE(waiting.TakeSilent(t0 + 29999).empty());
     const std::vector<int> silent = waiting.TakeSilent(t0 + 30000);

@@ -22,6 +22,7 @@ struct Socket {
     NetSockAddr connected_to{};
     int connect_timeout_s = -1;  // the last NetSetSocketValue
     int pending = 0;
+    bool holds_sends = false;  // every send stays pending (a peer that never reads)
     int receives = 0;
     bool destroyed = false;
     void* handler = nullptr;
@@ -91,7 +92,9 @@ inline int ENGINE_CALL Destroy(int s) {
 }
 inline int ENGINE_CALL Send(int s, const void* data, uint32_t length) {
     const auto* bytes = static_cast<const uint8_t*>(data);
-    Get().sockets[s].frames.emplace_back(bytes, bytes + length);
+    Socket& socket = Get().sockets[s];
+    socket.frames.emplace_back(bytes, bytes + length);
+    if (socket.holds_sends) ++socket.pending;
     return 1;
 }
 inline int ENGINE_CALL SendTo(int, const void*, uint32_t, const NetSockAddr*) {

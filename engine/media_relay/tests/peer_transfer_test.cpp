@@ -270,6 +270,38 @@ TEST_F(PeerTransferTest, AnswersRequestsAndTurnsAwayWhatACongestedQueueCannotTak
     for (const Bytes& frame : sent.frames) EXPECT_EQ(frame, Unavailable(kFirst));
 }
 
+// A peer that asks for much and reads nothing: the library never gets rid of a send. What one
+// transfer keeps queued stays within its bound; once the peer has read, pieces flow again.
+TEST_F(PeerTransferTest, AnswersAPeerThatDoesNotReadOnlyUpToTheQueuedBound) {
+    const std::string body(60000, 'x');
+    for (uint32_t i = 0; i < 8; ++i) Buffer().DeliverPiece(piece_builder::Data(kFirst + i, 1000 + i, 1, body));
+    auto& sent = fake_transfer::Get().sockets[socket];
+    sent.frames.clear();
+    sent.pending = 0;
+    sent.holds_sends = true;  // nothing ever leaves
+    std::vector<uint32_t> held;
+    for (uint32_t i = 0; i < 255; ++i) held.push_back(kFirst + i % 8);
+    for (int request = 0; request < 20; ++request) Send(socket, PieceRequest(held));
+
+    size_t pieces = 0, bytes = 0;
+    for (const Bytes& frame : sent.frames) {
+        bytes += frame.size();
+        if (frame.size() > 1000) ++pieces;
+    }
+    EXPECT_EQ(pieces, CSendBacklog::kMaxBytes / (body.size() + 19));
+    EXPECT_LE(bytes, CSendBacklog::kMaxBytes);
+    EXPECT_LE(sent.frames.size(), CSendBacklog::kMaxSends);
+    EXPECT_LE(transfer->QueuedBytes(), CSendBacklog::kMaxBytes);
+    EXPECT_FALSE(Ended()) << "the peer may still read";
+
+    sent.frames.clear();
+    sent.holds_sends = false;
+    sent.pending = 0;  // it read everything
+    Send(socket, PieceRequest({kFirst + 3}));
+    ASSERT_EQ(sent.frames.size(), 1u);
+    EXPECT_EQ(sent.frames[0], DataPacket(kFirst + 3, 1003, 1, body));
+}
+
 TEST_F(PeerTransferTest, CongestionSkipsAtMostFiveBroadcastsInARow) {
     auto& sent = fake_transfer::Get().sockets[socket];
     sent.frames.clear();

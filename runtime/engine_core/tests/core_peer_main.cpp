@@ -2,6 +2,8 @@
 // mode; exit code 0 = as expected, any other code names the fault.
 //   open-block NAME SIZE: checks the creator's bytes and answers with its own at the end
 //   log TEXT:             writes one log line
+//   create-and-die NAME SIZE: creates the block with the creator's bytes and ends at once,
+//                         without closing it (as a process that is killed)
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +29,17 @@ int OpenBlock(const char* name, uint32_t size) {
     return desc.address ? 15 : 0;
 }
 
+int CreateAndDie(const char* name, uint32_t size) {
+    SharedBlockDesc desc{};
+    std::snprintf(desc.name, sizeof(desc.name), "%s", name);
+    desc.size = size;
+    if (CoreCreateSharedBlock(&desc) != 0 || !desc.address) return 12;
+    auto* bytes = static_cast<uint8_t*>(desc.address);
+    for (uint32_t i = 0; i < size; ++i) bytes[i] = block_pattern::CreatorByte(i);
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -35,6 +48,9 @@ int main(int argc, char** argv) {
     const std::string mode = argv[1];
     if (mode == "open-block" && argc == 4) {
         return OpenBlock(argv[2], static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10)));
+    }
+    if (mode == "create-and-die" && argc == 4) {
+        return CreateAndDie(argv[2], static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10)));
     }
     if (mode == "log" && argc == 3) return CoreLogText(argv[2]) == 1 ? 0 : 16;
     return 10;

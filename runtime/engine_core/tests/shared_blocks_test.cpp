@@ -118,6 +118,32 @@ TEST_F(SharedBlocksTest, OpenGivesTheWholeMappedSize) {
     EXPECT_EQ(nullptr, missing.address);
 }
 
+// As a Windows mapping goes with the last process holding it, a block whose creator died
+// without closing it is gone: it cannot be opened, and a restarted program makes it afresh.
+// One that a live process holds is still there for others.
+TEST_F(SharedBlocksTest, ABlockWhoseHolderDiedIsGoneWhileALiveHolderKeepsIt) {
+    constexpr uint32_t kSize = 6000;
+    ASSERT_EQ(0, RunCorePeer({"create-and-die", "Orphan", std::to_string(kSize)}));
+    SharedBlockDesc opened = Desc("Orphan", 0);
+    EXPECT_NE(0, CoreOpenSharedBlock(&opened)) << "nobody holds it any more";
+    EXPECT_EQ(nullptr, opened.address);
+    EXPECT_FALSE(NameExists("Orphan", "Orphan"));
+
+    ASSERT_EQ(0, RunCorePeer({"create-and-die", "Orphan", std::to_string(kSize)}));
+    SharedBlockDesc made = Desc("Orphan", kSize);
+    ASSERT_EQ(0, CoreCreateSharedBlock(&made));
+    auto* bytes = static_cast<uint8_t*>(made.address);
+    for (uint32_t i = 0; i < kSize; ++i) ASSERT_EQ(0, bytes[i]) << i;
+
+    // Held by this process now: another process opens it and sees what was written.
+    for (uint32_t i = 0; i < kSize; ++i) bytes[i] = block_pattern::CreatorByte(i);
+    EXPECT_EQ(0, RunCorePeer({"open-block", "Orphan", std::to_string(kSize)}));
+    SharedBlockDesc again = Desc("Orphan", 0);
+    EXPECT_EQ(0, CoreOpenSharedBlock(&again)) << "a live holder keeps it";
+    CoreCloseSharedBlock(&again);
+    CoreCloseSharedBlock(&made);
+}
+
 TEST_F(SharedBlocksTest, CreateFailsWhereTheSeamSaysAndForUnusableRequests) {
     ScopedEnv fail("QUIB_FAIL_BLOCK", "Stat");
     struct Case {

@@ -60,3 +60,41 @@ TEST_F(NetTest, EventsOfAnUnregisteredHandlerAreDropped) {
     EXPECT_EQ(BufferOf(m)[0], 'c');
     NetFreeBuffer(BufferOf(m));
 }
+
+// Frames read ahead pause reading. When the peer resets the connection meanwhile, the failed
+// send closes the descriptor with no read under way; the end must still follow the frames
+// already read, or the owner keeps a connection that is gone.
+TEST_F(NetTest, AConnectionResetWhileReadingIsPausedStillReportsItsEnd) {
+    int listener = Listen(kNetKindTcp);
+    RawPeer peer;
+    ASSERT_TRUE(peer.Connect(LocalPort(listener), "127.0.0.1", 4096));
+    const int server = Track(static_cast<int>(Expect(MSG_NET_ACCEPT, listener).p1));
+    NetSetHandler(server, Sink());
+
+    constexpr int kFrames = 100;  // far more than the read-ahead holds
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < kFrames; ++i) {
+        std::vector<uint8_t> frame = WireFrame(Pattern(20000, i));
+        bytes.insert(bytes.end(), frame.begin(), frame.end());
+    }
+    peer.Write(bytes);
+    // Replies the peer never reads: the library's send stays under way.
+    for (int i = 0; i < 60; ++i) ASSERT_EQ(NetSend(server, Pattern(60000, i).data(), 60000), 1);
+    EXPECT_TRUE(QuietFor(300));
+    peer.socket.set_option(asio::socket_base::linger(true, 0));
+    peer.socket.close();
+
+    int frames = 0;
+    FrameworkMessage m{};
+    for (;;) {
+        ASSERT_EQ(NetStartReceive(server), 1) << "after " << frames << " frames";
+        ASSERT_TRUE(Next(&m, 15000)) << "no end after " << frames << " frames";
+        if (m.id != MSG_NET_DATA) break;
+        NetFreeBuffer(BufferOf(m));
+        ++frames;
+    }
+    EXPECT_EQ(m.id, static_cast<uint32_t>(MSG_NET_CLOSED));
+    EXPECT_NE(m.p1, 0u) << "a reset is not a graceful end";
+    EXPECT_LT(frames, kFrames);
+    EXPECT_EQ(NetStartReceive(server), 0);
+}
