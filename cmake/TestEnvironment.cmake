@@ -19,6 +19,15 @@ if(WIN32)
   set_tests_properties(xvfb_down PROPERTIES FIXTURES_CLEANUP xvfb)
 endif()
 
+if(NOT WIN32)
+  # The sanitizers really report in this build, emulated i386 included (cmake/asan_probe.cpp).
+  add_executable(asan_probe ${CMAKE_SOURCE_DIR}/cmake/asan_probe.cpp)
+  set_target_properties(asan_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KESTRAV_TEST_BIN})
+  add_test(NAME asan_probe COMMAND asan_probe)
+  set_tests_properties(asan_probe PROPERTIES LABELS native ENVIRONMENT "${KESTRAV_NATIVE_ENV}"
+    PASS_REGULAR_EXPRESSION "AddressSanitizer: heap-buffer-overflow")
+endif()
+
 # kestrav_gtest(NAME SOURCES... [LIBS...] [LABELS...] [ENV...] [GUI])
 function(kestrav_gtest name)
   cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS;LABELS;ENV" ${ARGN})

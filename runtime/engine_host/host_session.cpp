@@ -6,6 +6,7 @@
 
 #include "engine_tick.h"
 #include "guid_text.h"
+#include "ipv4_text.h"
 #include "json_line.h"
 #include "line_reader.h"
 #include "notify_window.h"

@@ -3,7 +3,7 @@
 #if defined(_WIN32)
 #include <windows.h>
 
-#include "guid_text.h"
+#include "ipv4_text.h"
 #include "json_line.h"
 
 namespace {
