@@ -51,7 +51,7 @@ void SetBlockName(SharedBlockDesc& desc, const std::string& name) {
 JsonObject DescriptorJson(const SharedBlockDesc& d) {
     return JsonObject()
         .Str("name", d.name)
-        .Str("address", Hex32(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(d.address))))
+        .Str("address", Hex32(ToWord(d.address)))
         .Int("size", d.size);
 }
 }  // namespace

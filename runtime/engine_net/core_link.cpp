@@ -39,7 +39,7 @@ Fn Entry(int slot) {
 
 void ENGINE_CALL OnObjectUnregistered(void* object) {
     try {
-        Registry().ClearHandler(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(object)));
+        Registry().ClearHandler(ToWord(object));
     } catch (...) {
     }
 }

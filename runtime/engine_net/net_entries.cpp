@@ -107,7 +107,7 @@ int ENGINE_CALL NetSetHandler(int socket, void* handler) {
     return Locked(0, [&](SocketRegistry& registry) {
         auto s = registry.Find(socket);
         if (!s) return 0;
-        if (!s->IsClosing()) s->SetHandler(Word(handler));  // a closing socket posts nothing anyway
+        if (!s->IsClosing()) s->SetHandler(ToWord(handler));  // a closing socket posts nothing anyway
         return 1;
     });
 }

@@ -63,7 +63,7 @@ int ENGINE_CALL FreeBuffer(void* b) {
 
 template <class Fn>
 void Put(int slot, Fn fn) {
-    NetTable[slot] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(fn));
+    NetTable[slot] = ToWord(fn);
 }
 
 using plain_test_module::TestModule;
@@ -165,7 +165,7 @@ TEST_F(AcceptorFixture, FirstDataIsHandedOverOrRefusedAndLaterEventsAreNotOurs) 
 
     Deliver(MSG_NET_DATA, 8, Buffer(27, 0xAB), 27);  // one byte short of a GUID
     EXPECT_EQ(*g_net_calls, (std::vector<std::string>{"free", "send 8 2,0,64,0,3,0,0,0", "close 8", "destroy 8"}));
-    std::free(reinterpret_cast<void*>(static_cast<uintptr_t>(routed)));
+    std::free(FromWord<void>(routed));
 }
 
 TEST_F(AcceptorFixture, SilentConnectionsAreClosedByTheSweep) {

@@ -42,11 +42,11 @@ protected:
     void SetUp() override {
         UnbindTablesForTest();
         FakeCore::Bind();
-        NetTable[kNetPostReceiveFrom] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&Arm));
-        NetTable[kNetFreeBuffer] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&FreeBuffer));
+        NetTable[kNetPostReceiveFrom] = ToWord(&Arm);
+        NetTable[kNetFreeBuffer] = ToWord(&FreeBuffer);
         Modules().ResetForTest();
         manager = new CFrameworkManager;
-        CoreTable[kCoreSetTimer] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&SetTimer));
+        CoreTable[kCoreSetTimer] = ToWord(&SetTimer);
         Modules().Register(nullptr, "TEST.DLL", &TestModule);
         auto* block = static_cast<uint8_t*>(CoreAlloc(1584));
         WriteU32(block, 0, 1584);
@@ -100,7 +100,7 @@ TEST_F(ReceiverFixture, ADatagramCarryingAComponentGuidIsForwardedUnchanged) {
     EXPECT_EQ(m.p3, 0x1234u);
     EXPECT_EQ(m.p4, 0u);
     EXPECT_EQ(*g_calls, std::vector<std::string>{"arm 32768"});
-    std::free(WordPointer<void>(datagram));
+    std::free(FromWord<void>(datagram));
 }
 
 TEST_F(ReceiverFixture, AShortDatagramIsFreedAndTheReceiveReArmed) {
