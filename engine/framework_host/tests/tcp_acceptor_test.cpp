@@ -14,6 +14,7 @@
 #include "message_ids.h"
 #include "module_table.h"
 #include "plain_test_module.h"
+#include "take_queued.h"
 
 namespace {
 
@@ -110,17 +111,7 @@ protected:
         auto* b = static_cast<uint8_t*>(std::malloc(length ? length : 1));
         std::memset(b, guid_byte, length);
         std::memset(b, 0, length < 12 ? length : 12);
-        return PointerWord(b);
-    }
-    FrameworkMessage TakeQueued() {
-        CorePostMessage(0, 0, 0x7777);
-        FrameworkMessage m{};
-        CoreGetMessage(&m);
-        if (m.id != 0x7777) {
-            FrameworkMessage marker{};
-            CoreGetMessage(&marker);
-        }
-        return m;
+        return ToWord(b);
     }
 
     CFrameworkManager* manager = nullptr;

@@ -13,6 +13,7 @@
 #include "message_ids.h"
 #include "module_table.h"
 #include "plain_test_module.h"
+#include "take_queued.h"
 
 namespace {
 
@@ -71,17 +72,7 @@ protected:
     static uint32_t Datagram(uint32_t length) {
         auto* b = static_cast<uint8_t*>(std::calloc(1, length));
         std::memset(b + 12, 0xAB, length > 12 ? length - 12 : 0);
-        return PointerWord(b);
-    }
-    FrameworkMessage TakeQueued() {
-        CorePostMessage(0, 0, 0x7777);
-        FrameworkMessage m{};
-        CoreGetMessage(&m);
-        if (m.id != 0x7777) {
-            FrameworkMessage marker{};
-            CoreGetMessage(&marker);
-        }
-        return m;
+        return ToWord(b);
     }
 
     CFrameworkManager* manager = nullptr;
