@@ -148,6 +148,7 @@ ENGINE_EXPORT int ENGINE_CALL TS_0009(const char* module_file_name) {
     try {
         if (module_file_name) AppendModuleName(module_file_name);
     } catch (...) {
+        // No exception may cross an exported entry; a name that cannot be stored is not added.
     }
     return 0;
 }

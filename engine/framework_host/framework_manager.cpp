@@ -173,6 +173,7 @@ int CFrameworkManager::DeleteAppComponent(int index) {
         try {
             module->registration.destroy(record.handle);
         } catch (...) {
+            // A module that throws from its destroy entry still has its component removed.
         }
     }
     // Requests the component made may still report; their results now go nowhere.

@@ -111,6 +111,7 @@ void ReportTrap(int slot) {
     try {
         engine_log::Printf("unexpected CoreTable entry %d", slot);
     } catch (...) {
+        // A trap report that cannot be logged must not throw through the table entry.
     }
     if (settings::TrapAborts()) os::Abort();
 }

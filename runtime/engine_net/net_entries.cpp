@@ -58,6 +58,7 @@ int ENGINE_CALL NetStartup(uint32_t, uint32_t) {
     try {
         Registry().Startup();
     } catch (...) {
+        // No exception may cross a table entry.
     }
     return 1;
 }
@@ -66,6 +67,7 @@ int ENGINE_CALL NetCleanup() {
     try {
         Registry().Cleanup();
     } catch (...) {
+        // No exception may cross a table entry.
     }
     return 1;
 }

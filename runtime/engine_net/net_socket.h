@@ -55,6 +55,7 @@ protected:
             try {
                 f(std::forward<decltype(args)>(args)...);
             } catch (...) {
+                // The handler failed; the IO loop carries on with the next event.
             }
         };
     }

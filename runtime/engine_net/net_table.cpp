@@ -18,6 +18,7 @@ int ENGINE_CALL TrapStub() {
         CoreLogNumber("unexpected NetTable entry %d", Slot);
         if (TrapAborts()) std::abort();
     } catch (...) {
+        // A trap report that cannot be logged must not throw through the table entry.
     }
     return 0;
 }
