@@ -19,6 +19,15 @@ if(WIN32)
   set_tests_properties(xvfb_down PROPERTIES FIXTURES_CLEANUP xvfb)
 endif()
 
+if(NOT WIN32)
+  # The sanitizers really report in this build, emulated i386 included (cmake/asan_probe.cpp).
+  add_executable(asan_probe ${CMAKE_SOURCE_DIR}/cmake/asan_probe.cpp)
+  set_target_properties(asan_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KESTRAV_TEST_BIN})
+  add_test(NAME asan_probe COMMAND asan_probe)
+  set_tests_properties(asan_probe PROPERTIES LABELS native ENVIRONMENT "${KESTRAV_NATIVE_ENV}"
+    PASS_REGULAR_EXPRESSION "AddressSanitizer: heap-buffer-overflow")
+endif()
+
 # kestrav_gtest(NAME SOURCES... [LIBS...] [LABELS...] [ENV...] [GUI])
 function(kestrav_gtest name)
   cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
@@ -60,4 +69,38 @@ function(kestrav_pytest name)
   endif()
   set_tests_properties(${name} PROPERTIES LABELS "${labels}" TIMEOUT 600 RUN_SERIAL TRUE
     SKIP_RETURN_CODE ${KESTRAV_SKIP_CODE} ENVIRONMENT "${env};${T_ENV}")
+endfunction()
+
+# kestrav_fuzz_run(AREA WHAT [TIMEOUT s] [ARGS...] [ASAN options...] [SEEDS files...] [PREPARE command...])
+# A 20 s run of the libFuzzer target WHAT_fuzz (made by the fuzz sub-build in fuzz-build/bin),
+# registered as the test AREA_fuzz_WHAT; native builds only. ARGS go to the fuzzer, ASAN adds
+# ASan options to the common ones, SEEDS are named one by one (a 32-bit fuzzer under the
+# emulator lists no files in a corpus folder) and PREPARE is a shell command run first, one
+# that makes the seeds. The ASan quarantine is kept small: under the i386 emulation a large one
+# exhausts the address space.
+function(kestrav_fuzz_run area what)
+  cmake_parse_arguments(F "" "TIMEOUT" "ARGS;ASAN;SEEDS;PREPARE" ${ARGN})
+  if(NOT WIN32)
+    set(name ${area}_fuzz_${what})
+    set(run ${CMAKE_BINARY_DIR}/fuzz-build/bin/${what}_fuzz -max_total_time=20
+            -artifact_prefix=${CMAKE_CURRENT_BINARY_DIR}/${what}_fuzz- ${F_ARGS})
+    if(F_SEEDS)
+      list(JOIN F_SEEDS "," seeds)
+      list(APPEND run -seed_inputs=${seeds})
+    endif()
+    if(F_PREPARE)
+      list(JOIN F_PREPARE " " prepare)
+      list(JOIN run " " run_line)
+      add_test(NAME ${name} COMMAND sh -c "${prepare} && ${run_line}")
+    else()
+      add_test(NAME ${name} COMMAND ${run})
+    endif()
+    if(NOT F_TIMEOUT)
+      set(F_TIMEOUT 120)
+    endif()
+    set(asan quarantine_size_mb=16 detect_leaks=0 halt_on_error=1 ${F_ASAN})
+    list(JOIN asan ":" asan)
+    set_tests_properties(${name} PROPERTIES LABELS "native;fuzz" TIMEOUT ${F_TIMEOUT}
+      ENVIRONMENT "ASAN_OPTIONS=${asan}")
+  endif()
 endfunction()

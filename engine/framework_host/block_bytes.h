@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "outside_abi.h"
+
 inline uint16_t ReadU16(const uint8_t* base, uint32_t offset) {
     uint16_t v;
     std::memcpy(&v, base + offset, 2);
@@ -21,12 +23,3 @@ inline void WriteU32(uint8_t* base, uint32_t offset, uint32_t v) {
     std::memcpy(base + offset, &v, 4);
 }
 
-// Pointers travel as 32-bit words.
-template <class T>
-inline uint32_t PointerWord(T* p) {
-    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p));
-}
-template <class T>
-inline T* WordPointer(uint32_t word) {
-    return reinterpret_cast<T*>(static_cast<uintptr_t>(word));
-}

@@ -112,14 +112,14 @@ ENGINE_EXPORT int ENGINE_CALL TS_0003(int command, const void* data, uint32_t le
         if (!block) return 0;
     }
     return PostToManager(MSG_HOST_COMMAND, static_cast<uint32_t>(command),
-                         static_cast<uint32_t>(reinterpret_cast<uintptr_t>(block)), length, block);
+                         ToWord(block), length, block);
 }
 
 ENGINE_EXPORT int ENGINE_CALL TS_0004(const void* create_param_block) {
     if (!FrameworkTablesBound()) return 0;
     void* copy = CopyCreateParamBlock(create_param_block);
     if (!copy) return 0;
-    return PostToManager(MSG_CREATE_COMPONENT, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(copy)), 0, 0, copy);
+    return PostToManager(MSG_CREATE_COMPONENT, ToWord(copy), 0, 0, copy);
 }
 
 ENGINE_EXPORT int ENGINE_CALL TS_0005(uint32_t guid0, uint32_t guid1, uint32_t guid2, uint32_t guid3) {
@@ -127,7 +127,7 @@ ENGINE_EXPORT int ENGINE_CALL TS_0005(uint32_t guid0, uint32_t guid1, uint32_t g
     const uint32_t words[4] = {guid0, guid1, guid2, guid3};
     void* block = CopyToCoreBlock(words, sizeof(words));
     if (!block) return 0;
-    return PostToManager(MSG_DELETE_COMPONENT, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(block)), 0, 0,
+    return PostToManager(MSG_DELETE_COMPONENT, ToWord(block), 0, 0,
                          block);
 }
 
@@ -148,6 +148,7 @@ ENGINE_EXPORT int ENGINE_CALL TS_0009(const char* module_file_name) {
     try {
         if (module_file_name) AppendModuleName(module_file_name);
     } catch (...) {
+        // No exception may cross an exported entry; a name that cannot be stored is not added.
     }
     return 0;
 }

@@ -34,7 +34,7 @@ constexpr const char* kPortListModule = "WIX.DLL";
 constexpr const char* kSpareModule = "ZUB.DLL";
 
 const char* ModuleName(uint32_t module_entry) {
-    const auto* entry = WordPointer<const ModuleEntry>(module_entry);
+    const auto* entry = FromWord<const ModuleEntry>(module_entry);
     return entry ? entry->name : "";
 }
 
@@ -44,7 +44,7 @@ struct ValidityProbe {
 };
 void ReadValidity(void* arg) {
     auto* probe = static_cast<ValidityProbe*>(arg);
-    probe->word = ReadValidityWord(WordPointer<const void>(probe->object));
+    probe->word = ReadValidityWord(FromWord<const void>(probe->object));
 }
 // The validity word of an object that may not be readable at all.
 uint32_t SafeValidityWord(uint32_t object) {
@@ -102,9 +102,9 @@ int CFrameworkManager::LoadModule(const char* file_name) {
 
 int CFrameworkManager::OnMessage(FrameworkMessage* msg) {
     switch (msg->id) {
-        case MSG_HOST_COMMAND: RouteHostCommand(Components(), msg->p1, WordPointer<void>(msg->p2), msg->p3); break;
-        case MSG_CREATE_COMPONENT: OnCreateAppComponent(WordPointer<uint8_t>(msg->p1)); break;
-        case MSG_DELETE_COMPONENT: OnDeleteAppComponent(WordPointer<void>(msg->p1)); break;
+        case MSG_HOST_COMMAND: RouteHostCommand(Components(), msg->p1, FromWord<void>(msg->p2), msg->p3); break;
+        case MSG_CREATE_COMPONENT: OnCreateAppComponent(FromWord<uint8_t>(msg->p1)); break;
+        case MSG_DELETE_COMPONENT: OnDeleteAppComponent(FromWord<void>(msg->p1)); break;
         case MSG_FRAMEWORK_TIMER: PublishModulePorts(); break;
         case MSG_DELETE_OBJECT: OnDeleteObject(msg->p1); break;
         case MSG_BLOCK_ADDRESS: m_tcp_acceptor.BlockAddress(msg->p1); break;
@@ -116,9 +116,9 @@ int CFrameworkManager::OnMessage(FrameworkMessage* msg) {
 void CFrameworkManager::OnCreateAppComponent(uint8_t* block) {
     if (!block) return;
     WriteU32(block, create_param::kUdpSocket, static_cast<uint32_t>(FrameworkSockets().udp_socket));
-    WriteU32(block, create_param::kSysInfoBlock, PointerWord(m_sys_info.Data()));
+    WriteU32(block, create_param::kSysInfoBlock, ToWord(m_sys_info.Data()));
     WriteU32(block, create_param::kCreateNetRequest,
-             static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&CreateNetRequest)));
+             ToWord(&CreateNetRequest));
     CreateAppItem(block);
 }
 
@@ -152,8 +152,8 @@ int CFrameworkManager::CreateAppItem(uint8_t* block) {
             std::memcpy(record.guid, guid, 16);
             record.type = type;
             record.handle = handle;
-            record.param_block = PointerWord(block);
-            record.module_entry = PointerWord(module);
+            record.param_block = ToWord(block);
+            record.module_entry = ToWord(module);
             components.Append(record);
             return 1;
         }
@@ -167,18 +167,19 @@ int CFrameworkManager::DeleteAppComponent(int index) {
     ComponentTable components = Components();
     if (index < 0 || index >= components.Count()) return -1;
     const ComponentRecord record = components.Row(index);
-    const auto* module = WordPointer<const ModuleEntry>(record.module_entry);
+    const auto* module = FromWord<const ModuleEntry>(record.module_entry);
     CoreLogPrintf("before DO DeleteAppComponent %s", ModuleName(record.module_entry));
     if (module && module->registration.destroy) {
         try {
             module->registration.destroy(record.handle);
         } catch (...) {
+            // A module that throws from its destroy entry still has its component removed.
         }
     }
     // Requests the component made may still report; their results now go nowhere.
-    ForgetRequestOwner(WordPointer<const void>(record.handle));
+    ForgetRequestOwner(FromWord<const void>(record.handle));
     CoreLogPrintf("DO DeleteAppComponent %s", ModuleName(record.module_entry));
-    CoreFree(WordPointer<void>(record.param_block));
+    CoreFree(FromWord<void>(record.param_block));
     components.Remove(index);
     return 1;
 }
@@ -208,7 +209,7 @@ void CFrameworkManager::ClearAllComponent() {
             void* guid_block = CoreAlloc(16);
             if (guid_block) {
                 std::memcpy(guid_block, record.guid, 16);
-                if (!CorePostMessage(0, 0, MSG_DELETE_COMPONENT, PointerWord(guid_block))) CoreFree(guid_block);
+                if (!CorePostMessage(0, 0, MSG_DELETE_COMPONENT, ToWord(guid_block))) CoreFree(guid_block);
             }
             CoreLogPrintf("start DeleteAppComponent (%d,%d,%d) %s", index, count_at_start, components.Count(),
                           ModuleName(record.module_entry));
@@ -228,8 +229,8 @@ int CFrameworkManager::FindComponentByType(uint8_t out_guid[16]) const {
 }
 
 bool CFrameworkManager::IsFrameworkObject(uint32_t object) const {
-    if (object == PointerWord(this) || object == PointerWord(&m_udp_receiver) ||
-        object == PointerWord(&m_tcp_acceptor)) {
+    if (object == ToWord(this) || object == ToWord(&m_udp_receiver) ||
+        object == ToWord(&m_tcp_acceptor)) {
         return true;
     }
     const ComponentTable components = Components();
@@ -243,7 +244,7 @@ void CFrameworkManager::OnDeleteObject(uint32_t object) {
     if (!object || SafeValidityWord(object) != OBJECT_ALIVE) return;
     // The manager, its parts and the components are deleted only by their own owners.
     if (IsFrameworkObject(object)) {
-        CoreLogPrintf("OnDeleteObject: %p is owned by the framework; not deleted", WordPointer<void>(object));
+        CoreLogPrintf("OnDeleteObject: %p is owned by the framework; not deleted", FromWord<void>(object));
         return;
     }
     delete CMessageObject::FromTarget(object);

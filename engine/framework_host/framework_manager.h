@@ -26,6 +26,8 @@ public:
     int DeleteAppComponent(int index);
     int DeleteAppWithResourceGUID(const uint8_t guid[16]);
     void ClearAllComponent();
+    // Copies the port-list component's GUID, 1 when there is one. One of the manager's fixed
+    // operations; nothing in this tree calls it.
     int FindComponentByType(uint8_t out_guid[16]) const;
 
     CSysInfoBlock& SysInfo() { return m_sys_info; }

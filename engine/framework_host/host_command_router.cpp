@@ -25,7 +25,7 @@ void RouteHostCommand(const ComponentTable& components, uint32_t command, void* 
     if (id && block && length >= kGuidLength) {
         const int row = components.FindByGuid(static_cast<const uint8_t*>(block));
         if (row >= 0) {
-            const uint32_t block_word = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(block));
+            const uint32_t block_word = ToWord(block);
             if (CorePostMessage(components.Row(row).handle, 0, id, block_word, length, 0, 0)) return;
         }
     }

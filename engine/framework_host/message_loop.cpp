@@ -24,9 +24,6 @@ uint32_t g_thread_id = 0;
 bool g_terminated = false;
 std::atomic<CMessageObject*> g_manager{nullptr};
 
-void* AsPointer(uint32_t word) {
-    return reinterpret_cast<void*>(static_cast<uintptr_t>(word));
-}
 
 // ---- logging one faulty message, itself guarded ----
 
@@ -39,12 +36,12 @@ void WriteErrorRecords(void* arg) {
     const auto* r = static_cast<const ErrorRecord*>(arg);
     const FrameworkMessage& m = *r->msg;
     CoreLogPrintf("error in message handling(%#lx): msg=[%p, %p, %d, %p, %p, %p, %p, %p]",
-                  static_cast<unsigned long>(r->code), AsPointer(m.target), AsPointer(m.sender),
-                  static_cast<int>(m.id), AsPointer(m.p1), AsPointer(m.p2), AsPointer(m.p3), AsPointer(m.p4),
-                  AsPointer(m.extra));
+                  static_cast<unsigned long>(r->code), FromWord<void>(m.target), FromWord<void>(m.sender),
+                  static_cast<int>(m.id), FromWord<void>(m.p1), FromWord<void>(m.p2), FromWord<void>(m.p3), FromWord<void>(m.p4),
+                  FromWord<void>(m.extra));
     WriteCrashLog("error(%#lx): [%p, %p, %d, %p, %p, %p, %p, %p]\n", static_cast<unsigned long>(r->code),
-                  AsPointer(m.target), AsPointer(m.sender), static_cast<int>(m.id), AsPointer(m.p1),
-                  AsPointer(m.p2), AsPointer(m.p3), AsPointer(m.p4), AsPointer(m.extra));
+                  FromWord<void>(m.target), FromWord<void>(m.sender), static_cast<int>(m.id), FromWord<void>(m.p1),
+                  FromWord<void>(m.p2), FromWord<void>(m.p3), FromWord<void>(m.p4), FromWord<void>(m.extra));
 }
 
 // ---- the two guards of the loop ----
@@ -93,7 +90,7 @@ void HandleInvalidTarget(const FrameworkMessage* msg) {
 }
 
 void DeliverToObject(FrameworkMessage* msg) {
-    ValidityRead read{AsPointer(msg->target), 0};
+    ValidityRead read{FromWord<void>(msg->target), 0};
     FaultInfo fault;
     if (RunRecoverGuard(ReadTargetValidity, &read, &fault)) {
         LogMessageHandlingError(fault.code, msg, 1);

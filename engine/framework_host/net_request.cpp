@@ -61,7 +61,7 @@ void CNetRequest::Start(uint32_t timeout_ms) {
 int CNetRequest::OnMessage(FrameworkMessage* msg) {
     if (m_reported) {
         // Reported already: later events only give back what they carry.
-        if (msg->id == MSG_NET_DATA) NetFreeBuffer(WordPointer<void>(msg->p1));
+        if (msg->id == MSG_NET_DATA) NetFreeBuffer(FromWord<void>(msg->p1));
         return 0;
     }
     switch (msg->id) {
@@ -84,7 +84,7 @@ void CNetRequest::OnConnected() {
 }
 
 void CNetRequest::OnData(const FrameworkMessage& msg) {
-    void* buffer = WordPointer<void>(msg.p1);
+    void* buffer = FromWord<void>(msg.p1);
     const uint32_t length = msg.p2;
     m_reported = true;
     CoreKillTimer(m_timer);
@@ -94,8 +94,8 @@ void CNetRequest::OnData(const FrameworkMessage& msg) {
         if (reply) {
             if (length) std::memcpy(reply, buffer, length);
             std::memcpy(reply + length, &m_peer, sizeof(m_peer));
-            if (!CorePostMessage(m_owner->AsTarget(), AsTarget(), MSG_NET_DATAGRAM, PointerWord(reply), length,
-                                 PointerWord(reply + length), 1)) {
+            if (!CorePostMessage(m_owner->AsTarget(), AsTarget(), MSG_NET_DATAGRAM, ToWord(reply), length,
+                                 ToWord(reply + length), 1)) {
                 CoreFree(reply);
             }
         } else {

@@ -36,7 +36,7 @@ void CPortListPublisher::Publish(const ComponentTable& components) {
     for (int i = 0; i < rows && count < capacity; ++i) {
         const ComponentRecord record = components.Row(i);
         if (record.type != COMPONENT_TYPE_LIVE) continue;
-        const auto* param = WordPointer<const uint8_t>(record.param_block);
+        const auto* param = FromWord<const uint8_t>(record.param_block);
         const uint32_t port = param ? ReadU16(param, create_param::kPublishedPort) : 0;
         uint8_t* entry = block + port_list::kEntries + count * port_list::kEntrySize;
         WriteU32(entry, 0, port);

@@ -60,7 +60,7 @@ void CTcpAcceptor::OnAccept(uint32_t socket_word) {
 
 void CTcpAcceptor::OnFirstData(const FrameworkMessage& msg) {
     const int socket = static_cast<int>(msg.sender);
-    void* buffer = WordPointer<void>(msg.p1);
+    void* buffer = FromWord<void>(msg.p1);
     // A socket already handed over is the component's: whatever still reaches us is dropped.
     if (!m_waiting.Remove(socket)) {
         NetFreeBuffer(buffer);

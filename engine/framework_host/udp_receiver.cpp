@@ -8,7 +8,7 @@
 
 namespace {
 void FreeDatagram(const FrameworkMessage& msg) {
-    void* buffer = WordPointer<void>(msg.p1);
+    void* buffer = FromWord<void>(msg.p1);
     if (msg.p4 == 1) {
         CoreFree(buffer);
     } else {
@@ -27,7 +27,7 @@ int CUdpReceiver::OnMessage(FrameworkMessage* msg) {
 }
 
 void CUdpReceiver::RouteDatagram(const FrameworkMessage& msg) {
-    const auto* data = WordPointer<const uint8_t>(msg.p1);
+    const auto* data = FromWord<const uint8_t>(msg.p1);
     int row = -1;
     if (data && msg.p2 >= kRoutingMinLength) row = m_manager.Components().FindByGuid(data + kRoutingGuidOffset);
     if (row >= 0) {

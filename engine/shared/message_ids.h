@@ -4,10 +4,12 @@
 #include <cstdint>
 
 enum FrameworkMessageId : uint32_t {
-    MSG_HOST_COMMAND = 502,
+    MSG_HOST_COMMAND = 502,  // a host command for the manager to route (HostCommand below)
+    // Host command 20xx routed to the component whose GUID opens its data: p1 the data block
+    // (the component's to free), p2 its length.
     MSG_CMD_2001 = 503,
     MSG_CMD_2002 = 504,
-    MSG_CMD_2010 = 505,
+    MSG_CMD_2010 = 505,  // the host peer list of a channel
     MSG_CMD_2011 = 506,
     MSG_CMD_2012 = 507,
     MSG_NET_ACCEPT = 1001,

@@ -28,9 +28,9 @@ public:
     static constexpr uint32_t kValidityOffset = 4;
 
     // Message words carry objects as 32-bit values.
-    uint32_t AsTarget() { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(this)); }
+    uint32_t AsTarget() { return ToWord(this); }
     static CMessageObject* FromTarget(uint32_t word) {
-        return reinterpret_cast<CMessageObject*>(static_cast<uintptr_t>(word));
+        return FromWord<CMessageObject>(word);
     }
 
 private:

@@ -9,6 +9,17 @@
 
 static_assert(sizeof(void*) == 4, "message words, component rows and parameter blocks hold 32-bit pointers");
 
+// The one conversion between a pointer and the 32-bit word that carries it in a message, a
+// table slot or a parameter block; lossless because of the assertion above.
+template <class T>
+inline uint32_t ToWord(T* p) {
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p));
+}
+template <class T>
+inline T* FromWord(uint32_t word) {
+    return reinterpret_cast<T*>(static_cast<uintptr_t>(word));
+}
+
 #if defined(_WIN32)
 #define ENGINE_CALL __cdecl
 #else

@@ -24,6 +24,7 @@ TForm3::TForm3(tk::TComponent* owner) : TForm(owner) {
     try {
         Image1->Picture().LoadFromResourceName("ABOUTJPEG");
     } catch (...) {
+        // Without its picture the about box still shows and closes as usual.
     }
 
     auto label = [&](const wchar_t* name, int top, const wchar_t* caption) {

@@ -55,6 +55,7 @@ void sjhgx::Execute() {
             if (filled) form->SetPanelText(0, kListUpdated);
         });
     } catch (...) {
+        // A thread that ends must not take the program down; the tree stays as it is.
     }
 }
 

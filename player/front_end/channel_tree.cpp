@@ -65,6 +65,7 @@ void TForm1::TreeView1Db1Click() {
         SetPanelText(0, kBufferingHint);
         if (found) ZIV1->SetURL(playLink);
     } catch (...) {
+        // A channel that cannot be looked up or played leaves the player as it was.
     }
 }
 

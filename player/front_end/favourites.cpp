@@ -34,6 +34,7 @@ void TForm1::N9Click() {
         FavouriteRemoved = replaced;
         if (!replaced) TreeView2->Items().AddChild(nullptr, name);  // otherwise the list shows it already
     } catch (...) {
+        // A favourites file that cannot be read or written leaves the list as it was.
     }
 }
 
@@ -43,6 +44,7 @@ void TForm1::N10Click() {
     try {
         RemoveFavourite(FavouritesPath(), node->Text());
     } catch (...) {
+        // The entry leaves the list even when the file cannot be rewritten.
     }
     node->Delete();
 }
@@ -58,6 +60,7 @@ void TForm1::TreeView2DblClick() {
         std::wstring playLink;
         if (SelectFirstChildText(*XMLDocument2, FavouritePath(name), playLink)) ZIV1->SetURL(playLink);
     } catch (...) {
+        // A favourite that cannot be looked up or played leaves the player as it was.
     }
 }
 

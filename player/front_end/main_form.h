@@ -48,17 +48,19 @@ public:
     tk::TXMLDocument* XMLDocument1;  // the channel database
     tk::TXMLDocument* XMLDocument2;  // the favourites file
 
+    // The menus; the item names are the fixed ones, their captions are in CreateMenus.
     tk::TMainMenu* MainMenu1;
-    tk::TMenuItem *N1233, *N4, *N67;
-    tk::TMenuItem *N68, *N69, *N70, *N71, *N72, *N73;
-    tk::TMenuItem *N74, *N81, *N13;
+    tk::TMenuItem *N1233, *N4, *N67;  // File: open file, exit
+    tk::TMenuItem *N68, *N69, *N70, *N71, *N72, *N73;  // Playback: play, pause, stop, full screen, mute
+    tk::TMenuItem *N74, *N81, *N13;  // Settings: connection, recorder
+    // Help: manual, needed software (two players), about
     tk::TMenuItem *N75, *N76, *N78, *WindowsMediaplayer901, *Realplayer1001, *N79;
-    tk::TPopupMenu* PopupMenu1;
-    tk::TMenuItem *N3, *N5, *N6, *N2, *N80, *N1, *N1232;
-    tk::TPopupMenu* PopupMenu2;
-    tk::TMenuItem *N7, *N8, *N9;
-    tk::TPopupMenu* PopupMenu3;
-    tk::TMenuItem *N11, *N12, *N10;
+    tk::TPopupMenu* PopupMenu1;  // over the video area
+    tk::TMenuItem *N3, *N5, *N6, *N2, *N80, *N1, *N1232;  // play, pause, stop, full screen, mute, manual, about
+    tk::TPopupMenu* PopupMenu2;  // over the channel tree
+    tk::TMenuItem *N7, *N8, *N9;  // play, stop, add to favourites
+    tk::TPopupMenu* PopupMenu3;  // over the favourites
+    tk::TMenuItem *N11, *N12, *N10;  // play, stop, remove
 
     // 1 once the update thread has replaced the channel database; read and cleared by Timer2Timer.
     std::atomic<uint8_t> ReloadPending{0};
@@ -72,22 +74,22 @@ public:
     void ApplicationEvents1Message(MSG& msg, bool& handled);
     void BitBtn1Click();
     void Timer2Timer();
-    void N4Click();
-    void N13Click();
-    void N1Click();
-    void N79Click();
-    void N81Click();
+    void N4Click();   // File > open file
+    void N13Click();  // Settings > recorder
+    void N1Click();   // the manual (Help menu and video popup)
+    void N79Click();  // the about box (Help menu and video popup)
+    void N81Click();  // Settings > connection
     void OpenWebPage(const char* address);
 
     // The channel tree.
-    void xslb();
+    void xslb();  // fills the channel tree from the channel database
     void ReloadChannelList();
     void TreeView1Db1Click();
     void TreeView1ContextPopup(POINT mousePos, bool& handled);
     // The favourites.
     void LoadFavourites();
-    void N9Click();
-    void N10Click();
+    void N9Click();   // channel popup > add to favourites
+    void N10Click();  // favourites popup > remove
     void TreeView2DblClick();
     void TreeView2ContextPopup(POINT mousePos, bool& handled);
     // The update thread's downloads (url_download.h); any thread may call it.

@@ -48,6 +48,7 @@ void TForm1::FormShow() {
     try {
         UpdateThread = new shenjixc();
     } catch (...) {
+        // Without its update thread the player runs on; this start simply checks for no update.
     }
     try {
         LoadFavourites();

@@ -109,6 +109,7 @@ void shenjixc::Execute() {
     try {
         UpdateThread = new shenjixc();
     } catch (...) {
+        // Without a thread for the next server the update check ends here.
     }
 }
 

@@ -111,6 +111,7 @@ void ReportTrap(int slot) {
     try {
         engine_log::Printf("unexpected CoreTable entry %d", slot);
     } catch (...) {
+        // A trap report that cannot be logged must not throw through the table entry.
     }
     if (settings::TrapAborts()) os::Abort();
 }
@@ -123,14 +124,10 @@ int ENGINE_CALL TrapEntry() {
     return 0;
 }
 
-template <class Fn>
-uint32_t Word(Fn fn) {
-    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(fn));
-}
 
 template <int... Slots>
 void FillTraps(uint32_t* table, std::integer_sequence<int, Slots...>) {
-    ((table[Slots] = Word(&TrapEntry<Slots>)), ...);
+    ((table[Slots] = ToWord(&TrapEntry<Slots>)), ...);
 }
 
 }  // namespace
@@ -138,21 +135,21 @@ void FillTraps(uint32_t* table, std::integer_sequence<int, Slots...>) {
 ENGINE_EXPORT int ENGINE_CALL TS_XXXX(uint32_t* table) {
     if (!table) return 0;
     FillTraps(table, std::make_integer_sequence<int, kFunctionTableSlots>{});
-    table[kCoreAlloc] = Word(&EntryAlloc);
-    table[kCoreFree] = Word(&EntryFree);
-    table[kCorePostMessage] = Word(&EntryPostMessage);
-    table[kCoreGetMessage] = Word(&EntryGetMessage);
-    table[kCoreShutdownQueue] = Word(&EntryShutdownQueue);
-    table[kCoreUnregisterObject] = Word(&EntryUnregisterObject);
-    table[kCoreWait] = Word(&EntryWait);
-    table[kCoreLogText] = Word(&EntryLogText);
-    table[kCoreLogPrintf] = Word(&EntryLogPrintf);
-    table[kCoreRegisterNetMessageBase] = Word(&EntryRegisterNetMessageBase);
-    table[kCoreRegisterMessageBase] = Word(&EntryRegisterMessageBase);
-    table[kCoreSetTimer] = Word(&EntrySetTimer);
-    table[kCoreKillTimer] = Word(&EntryKillTimer);
-    table[kCoreCreateSharedBlock] = Word(&EntryCreateSharedBlock);
-    table[kCoreOpenSharedBlock] = Word(&EntryOpenSharedBlock);
-    table[kCoreCloseSharedBlock] = Word(&EntryCloseSharedBlock);
+    table[kCoreAlloc] = ToWord(&EntryAlloc);
+    table[kCoreFree] = ToWord(&EntryFree);
+    table[kCorePostMessage] = ToWord(&EntryPostMessage);
+    table[kCoreGetMessage] = ToWord(&EntryGetMessage);
+    table[kCoreShutdownQueue] = ToWord(&EntryShutdownQueue);
+    table[kCoreUnregisterObject] = ToWord(&EntryUnregisterObject);
+    table[kCoreWait] = ToWord(&EntryWait);
+    table[kCoreLogText] = ToWord(&EntryLogText);
+    table[kCoreLogPrintf] = ToWord(&EntryLogPrintf);
+    table[kCoreRegisterNetMessageBase] = ToWord(&EntryRegisterNetMessageBase);
+    table[kCoreRegisterMessageBase] = ToWord(&EntryRegisterMessageBase);
+    table[kCoreSetTimer] = ToWord(&EntrySetTimer);
+    table[kCoreKillTimer] = ToWord(&EntryKillTimer);
+    table[kCoreCreateSharedBlock] = ToWord(&EntryCreateSharedBlock);
+    table[kCoreOpenSharedBlock] = ToWord(&EntryOpenSharedBlock);
+    table[kCoreCloseSharedBlock] = ToWord(&EntryCloseSharedBlock);
     return 1;
 }

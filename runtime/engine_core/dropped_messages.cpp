@@ -36,9 +36,6 @@ Owner OwnerOf(const FrameworkMessage& m) {
     }
 }
 
-void* WordPointer(uint32_t word) {
-    return reinterpret_cast<void*>(static_cast<uintptr_t>(word));
-}
 
 }  // namespace
 
@@ -47,10 +44,10 @@ void ReleaseDroppedMessages(const std::vector<FrameworkMessage>& dropped) {
     for (const FrameworkMessage& m : dropped) {
         switch (OwnerOf(m)) {
             case Owner::kCoreBlockP1:
-                memory_blocks::Free(WordPointer(m.p1));
+                memory_blocks::Free(FromWord<void>(m.p1));
                 break;
             case Owner::kCoreBlockP2:
-                memory_blocks::Free(WordPointer(m.p2));
+                memory_blocks::Free(FromWord<void>(m.p2));
                 break;
             case Owner::kNetLibrary:
                 for_net_library.push_back(m);

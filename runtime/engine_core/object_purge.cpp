@@ -29,7 +29,7 @@ void PurgeQueue(uint32_t target) {
 int Unregister(void* object) {
     // Target 0 addresses the framework manager; a null object is no object at all.
     if (!object) return 1;
-    const auto target = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(object));
+    const auto target = ToWord(object);
     PurgeQueue(target);
     // The network library clears its handlers equal to the object and resolves handlers at
     // post time under its own lock, so once it returns nothing new can be posted for the

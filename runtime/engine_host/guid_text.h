@@ -13,7 +13,3 @@ bool ParseGuidText(const std::string& text, GuidBytes& out);
 std::string GuidBraceText(const uint8_t* guid);
 // The platform's form: lower case, no braces.
 std::string GuidPlatformText(const uint8_t* guid);
-
-// Dotted quad to an IPv4 address in network order.
-bool ParseIPv4(const std::string& text, uint32_t& out_be);
-std::string IPv4Text(uint32_t address_be);

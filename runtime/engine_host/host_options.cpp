@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "ipv4_text.h"
+
 namespace {
 constexpr size_t kMaxLinks = 16;
 constexpr size_t kMaxSources = 64;

@@ -6,6 +6,7 @@
 
 #include "engine_tick.h"
 #include "guid_text.h"
+#include "ipv4_text.h"
 #include "json_line.h"
 #include "line_reader.h"
 #include "notify_window.h"
@@ -50,7 +51,7 @@ void SetBlockName(SharedBlockDesc& desc, const std::string& name) {
 JsonObject DescriptorJson(const SharedBlockDesc& d) {
     return JsonObject()
         .Str("name", d.name)
-        .Str("address", Hex32(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(d.address))))
+        .Str("address", Hex32(ToWord(d.address)))
         .Int("size", d.size);
 }
 }  // namespace

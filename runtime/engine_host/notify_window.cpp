@@ -3,8 +3,9 @@
 #if defined(_WIN32)
 #include <windows.h>
 
-#include "guid_text.h"
+#include "ipv4_text.h"
 #include "json_line.h"
+#include "outside_abi.h"
 
 namespace {
 LRESULT CALLBACK NotifyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -27,7 +28,7 @@ uint32_t CreateNotifyWindow() {
     ::RegisterClassA(&wc);
     HWND window = ::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
                                     nullptr);
-    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window));
+    return ToWord(window);
 }
 
 void PumpNotifyMessages() {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "guid_text.h"
+#include "ipv4_text.h"
 #include "json_line.h"
 
 namespace {

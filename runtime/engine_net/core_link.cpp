@@ -39,8 +39,9 @@ Fn Entry(int slot) {
 
 void ENGINE_CALL OnObjectUnregistered(void* object) {
     try {
-        Registry().ClearHandler(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(object)));
+        Registry().ClearHandler(ToWord(object));
     } catch (...) {
+        // No exception may cross the core's callback.
     }
 }
 
@@ -48,6 +49,7 @@ void ENGINE_CALL OnMessagesDropped(const FrameworkMessage* messages, int count) 
     try {
         Registry().ReleaseDropped(messages, count);
     } catch (...) {
+        // No exception may cross the core's callback.
     }
 }
 

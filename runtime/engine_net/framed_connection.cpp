@@ -168,7 +168,7 @@ void FramedConnection::Deliver() {
             ready_.pop_front();
             ready_bytes_ -= frame.length;
             --arms_;
-            if (!Post(MSG_NET_DATA, Word(frame.data), frame.length)) ReleaseBuffer(frame.data);
+            if (!Post(MSG_NET_DATA, ToWord(frame.data), frame.length)) ReleaseBuffer(frame.data);
             continue;
         }
         if (read_done_) {

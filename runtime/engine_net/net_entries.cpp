@@ -58,6 +58,7 @@ int ENGINE_CALL NetStartup(uint32_t, uint32_t) {
     try {
         Registry().Startup();
     } catch (...) {
+        // No exception may cross a table entry.
     }
     return 1;
 }
@@ -66,6 +67,7 @@ int ENGINE_CALL NetCleanup() {
     try {
         Registry().Cleanup();
     } catch (...) {
+        // No exception may cross a table entry.
     }
     return 1;
 }
@@ -107,7 +109,7 @@ int ENGINE_CALL NetSetHandler(int socket, void* handler) {
     return Locked(0, [&](SocketRegistry& registry) {
         auto s = registry.Find(socket);
         if (!s) return 0;
-        if (!s->IsClosing()) s->SetHandler(Word(handler));  // a closing socket posts nothing anyway
+        if (!s->IsClosing()) s->SetHandler(ToWord(handler));  // a closing socket posts nothing anyway
         s->TakenUp();
         return 1;
     });

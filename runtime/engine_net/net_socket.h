@@ -13,11 +13,6 @@
 
 namespace kuz {
 
-static_assert(sizeof(void*) == 4, "buffers and objects travel in 32-bit message words");
-
-inline uint32_t Word(const void* p) {
-    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p));
-}
 
 std::recursive_mutex& TableLock();
 
@@ -67,6 +62,7 @@ protected:
             try {
                 f(std::forward<decltype(args)>(args)...);
             } catch (...) {
+                // The handler failed; the IO loop carries on with the next event.
             }
         };
     }

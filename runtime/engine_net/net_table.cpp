@@ -18,18 +18,19 @@ int ENGINE_CALL TrapStub() {
         CoreLogNumber("unexpected NetTable entry %d", Slot);
         if (TrapAborts()) std::abort();
     } catch (...) {
+        // A trap report that cannot be logged must not throw through the table entry.
     }
     return 0;
 }
 
 template <int... Slots>
 void FillTraps(uint32_t* table, std::integer_sequence<int, Slots...>) {
-    ((table[Slots] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&TrapStub<Slots>))), ...);
+    ((table[Slots] = ToWord(&TrapStub<Slots>)), ...);
 }
 
 template <class Fn>
 void Put(uint32_t* table, int slot, Fn entry) {
-    table[slot] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(entry));
+    table[slot] = ToWord(entry);
 }
 
 }  // namespace

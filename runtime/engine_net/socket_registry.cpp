@@ -105,7 +105,7 @@ void SocketRegistry::ReleaseDropped(const FrameworkMessage* messages, int count)
 void SocketRegistry::ReleaseDroppedLocked(const FrameworkMessage* messages, int count) {
     for (int i = 0; i < count; ++i) {
         const FrameworkMessage& m = messages[i];
-        void* p1 = reinterpret_cast<void*>(static_cast<uintptr_t>(m.p1));
+        void* p1 = FromWord<void>(m.p1);
         switch (m.id) {
         case MSG_NET_DATA:
         case MSG_STREAM_DATA:
@@ -119,7 +119,7 @@ void SocketRegistry::ReleaseDroppedLocked(const FrameworkMessage* messages, int 
             break;
         case MSG_CONNECTION_HANDOVER:
             Destroy(static_cast<int>(m.p1));
-            FreeBufferLocked(reinterpret_cast<void*>(static_cast<uintptr_t>(m.p2)));
+            FreeBufferLocked(FromWord<void>(m.p2));
             break;
         default:
             break;

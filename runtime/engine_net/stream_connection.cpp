@@ -69,7 +69,7 @@ void StreamConnection::OnRead(const std::error_code& ec, size_t n) {
     uint8_t* buffer = AllocateBuffer(static_cast<uint32_t>(n), Id());
     if (buffer) {
         std::memcpy(buffer, rx_.data(), n);
-        if (Post(MSG_STREAM_DATA, Word(buffer), static_cast<uint32_t>(n))) ++unfreed_;
+        if (Post(MSG_STREAM_DATA, ToWord(buffer), static_cast<uint32_t>(n))) ++unfreed_;
         else ReleaseBuffer(buffer);
     }
     ReadNext();

@@ -78,7 +78,7 @@ void UdpSocket::DeliverDatagram(size_t n) {
     NetSockAddr sender{};
     if (from_.address().is_v4()) sender = ToSockAddr(from_.address(), from_.port());
     std::memcpy(buffer + max, &sender, sizeof(sender));
-    if (!Post(MSG_NET_DATAGRAM, Word(buffer), static_cast<uint32_t>(n), Word(buffer + max), 0)) ReleaseBuffer(buffer);
+    if (!Post(MSG_NET_DATAGRAM, ToWord(buffer), static_cast<uint32_t>(n), ToWord(buffer + max), 0)) ReleaseBuffer(buffer);
 }
 
 int UdpSocket::SendTo(const void* data, uint32_t length, const NetSockAddr& to, bool loopback_only) {

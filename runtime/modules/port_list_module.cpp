@@ -26,7 +26,7 @@ public:
         if (m_desc.address) CoreCloseSharedBlock(&m_desc);
     }
     int OnMessage(FrameworkMessage* msg) override {
-        if (msg->id >= 503 && msg->id <= 507) CoreFree(reinterpret_cast<void*>(static_cast<uintptr_t>(msg->p1)));
+        if (msg->id >= 503 && msg->id <= 507) CoreFree(FromWord<void>(msg->p1));
         return 0;
     }
 

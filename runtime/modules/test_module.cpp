@@ -34,13 +34,6 @@ enum Action : uint32_t {
 // A message target that is no object: its word at +4 is whatever action 4 asks for.
 uint32_t g_fake_object[4] = {0, 0, 0, 0};
 
-template <class T>
-T* Ptr(uint32_t word) {
-    return reinterpret_cast<T*>(static_cast<uintptr_t>(word));
-}
-uint32_t Word(const void* p) {
-    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p));
-}
 uint32_t ReadU32(const uint8_t* p) {
     uint32_t v;
     std::memcpy(&v, p, 4);
@@ -90,10 +83,10 @@ private:
         const uint8_t* data = nullptr;
         uint32_t length = 0;
         if (m.id == MSG_NET_DATAGRAM || (m.id >= MSG_CMD_2001 && m.id <= MSG_CMD_2012)) {
-            data = Ptr<const uint8_t>(m.p1);
+            data = FromWord<const uint8_t>(m.p1);
             length = m.p2;
         } else if (m.id == MSG_CONNECTION_HANDOVER) {
-            data = Ptr<const uint8_t>(m.p2);
+            data = FromWord<const uint8_t>(m.p2);
             length = m.p3;
         }
         char hex[65] = "";
@@ -108,7 +101,7 @@ private:
             case MSG_NET_FAILED: CoreLogPrintf("TSTMOD failed %u", m.p1); break;
             case MSG_CONNECTION_HANDOVER: OnHandover(m); break;
             case MSG_CMD_2012: {
-                auto* block = Ptr<uint8_t>(m.p1);
+                auto* block = FromWord<uint8_t>(m.p1);
                 struct FreeOnExit {
                     void* b;
                     ~FreeOnExit() { CoreFree(b); }
@@ -120,7 +113,7 @@ private:
             case MSG_CMD_2001:
             case MSG_CMD_2002:
             case MSG_CMD_2010:
-            case MSG_CMD_2011: CoreFree(Ptr<void>(m.p1)); break;
+            case MSG_CMD_2011: CoreFree(FromWord<void>(m.p1)); break;
             default: break;
         }
     }
@@ -129,21 +122,21 @@ private:
         if (m.p4 == 1) {
             // The address sits right behind the reply data, so it may be unaligned.
             NetSockAddr peer;
-            std::memcpy(&peer, Ptr<const void>(m.p3), sizeof(peer));
+            std::memcpy(&peer, FromWord<const void>(m.p3), sizeof(peer));
             const auto* ip = reinterpret_cast<const uint8_t*>(&peer.addr_be);
             const uint16_t port = static_cast<uint16_t>((peer.port_be >> 8) | (peer.port_be << 8));
             CoreLogPrintf("TSTMOD reply n=%u at=%u family=%u peer=%u.%u.%u.%u:%u", m.p2, m.p3 - m.p1,
                           static_cast<unsigned>(peer.family), ip[0], ip[1], ip[2], ip[3], static_cast<unsigned>(port));
-            CoreFree(Ptr<void>(m.p1));
+            CoreFree(FromWord<void>(m.p1));
         } else {
-            NetFreeBuffer(Ptr<void>(m.p1));
+            NetFreeBuffer(FromWord<void>(m.p1));
         }
     }
 
     void OnHandover(const FrameworkMessage& m) {
         const int socket = static_cast<int>(m.p1);
         NetSetHandler(socket, this);
-        NetFreeBuffer(Ptr<void>(m.p2));
+        NetFreeBuffer(FromWord<void>(m.p2));
         NetSend(socket, kAck, sizeof(kAck) - 1);
         NetClose(socket);
         NetDestroySocket(socket);
@@ -167,14 +160,14 @@ private:
                 break;
             case ACTION_INVALID_TARGET:
                 g_fake_object[1] = length >= 4 ? ReadU32(args) : 0;
-                CorePostMessage(Word(g_fake_object), AsTarget(), MSG_TIMER, 1, 2, 3, 4);
+                CorePostMessage(ToWord(g_fake_object), AsTarget(), MSG_TIMER, 1, 2, 3, 4);
                 break;
             case ACTION_UNREADABLE_TARGET:
                 CorePostMessage(length >= 4 ? ReadU32(args) : 0x10, AsTarget(), MSG_TIMER, 1, 2, 3, 4);
                 break;
             case ACTION_DELETE_OBJECT: {
                 const bool self = length >= 4 && ReadU32(args) == 1;
-                CorePostMessage(0, AsTarget(), MSG_DELETE_OBJECT, self ? AsTarget() : Word(g_fake_object));
+                CorePostMessage(0, AsTarget(), MSG_DELETE_OBJECT, self ? AsTarget() : ToWord(g_fake_object));
                 break;
             }
             case ACTION_THROW: throw std::runtime_error("TSTMOD throw");

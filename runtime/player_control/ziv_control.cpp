@@ -303,6 +303,7 @@ void ZivControl::OnFetchNote(UINT note, WPARAM generation) {
         else if (note == kFetchEnded) Raise(playback_.StreamEnded());
         else if (video_ != nullptr) InvalidateRect(video_, nullptr, TRUE);
     } catch (...) {
+        // No exception may leave the window procedure; the note is dropped.
     }
     Release();
 }
@@ -331,6 +332,7 @@ void CALLBACK ZivControl::ConnectTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
     try {
         control->Raise(control->playback_.ConnectElapsed());
     } catch (...) {
+        // No exception may leave the timer callback; the event is dropped.
     }
     control->Release();
 }

@@ -5,6 +5,8 @@ import json
 import os
 import subprocess
 
+from processes import stop_process
+
 SOURCE_DIR = os.environ.get("KESTRAV_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", ".."))
 LINKSRV = os.path.join(SOURCE_DIR, "tools", "linksrv.py")
 
@@ -30,13 +32,7 @@ class RunningLinkServer:
             return []
 
     def stop(self):
-        self.process.terminate()
-        try:
-            self.process.wait(5)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
-        self.process.stdout.close()
+        stop_process(self.process)
 
 
 def link_servers(tmp_path):

@@ -20,6 +20,7 @@ TOOLS = os.path.join(os.environ.get("KESTRAV_SOURCE_DIR",
 sys.path.insert(0, TOOLS)
 
 import player  # noqa: E402
+from processes import stop_process  # noqa: E402
 import stream_payloads as sp  # noqa: E402
 import transfer_wire as tw  # noqa: E402
 
@@ -54,13 +55,7 @@ def source(tmp_path):
 
     yield start
     for proc in procs:
-        proc.terminate()
-        try:
-            proc.wait(10)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-            proc.wait()
-        proc.stdout.close()
+        stop_process(proc, 10)
 
 
 class RelayStandIn:

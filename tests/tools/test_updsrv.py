@@ -10,6 +10,7 @@ import urllib.error
 import urllib.request
 
 import pytest
+from processes import stop_process
 
 TOOLS = os.path.join(os.environ.get("KESTRAV_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", "..")),
                      "tools")
@@ -49,13 +50,7 @@ class UpdateServer:
         raise AssertionError("fewer than %d log entries" % count)
 
     def stop(self):
-        self.process.terminate()
-        try:
-            self.process.wait(5)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
-        self.process.stdout.close()
+        stop_process(self.process)
 
 
 @pytest.fixture

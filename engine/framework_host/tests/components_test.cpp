@@ -228,7 +228,7 @@ TEST(PortListPublisher, WritesTheLivePortsOnlyWithinTheMappedSize) {
     g_port_block->assign(162 + 64, 0xEE);
     std::memset(g_port_block->data(), 0, 162);
     FakeCore::Bind();
-    CoreTable[kCoreOpenSharedBlock] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&OpenSmallBlock));
+    CoreTable[kCoreOpenSharedBlock] = ToWord(&OpenSmallBlock);
 
     std::vector<uint8_t> info(sys_info::kSize, 0);
     ComponentTable table(info.data());
@@ -237,7 +237,7 @@ TEST(PortListPublisher, WritesTheLivePortsOnlyWithinTheMappedSize) {
         params.emplace_back(create_param::kMinCopySize, 0);
         WriteU16(params.back().data(), create_param::kPublishedPort, port);
         ComponentRecord r = Record(tag, type);
-        r.param_block = PointerWord(params.back().data());
+        r.param_block = ToWord(params.back().data());
         ASSERT_TRUE(table.Append(r));
     };
     params.reserve(8);

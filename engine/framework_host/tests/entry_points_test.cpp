@@ -37,10 +37,10 @@ protected:
     void SetUp() override {
         UnbindTablesForTest();
         FakeCore::Bind();
-        CoreTable[kCoreAlloc] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&FilledAlloc));
-        CoreTable[kCoreFree] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&TrackedFree));
+        CoreTable[kCoreAlloc] = ToWord(&FilledAlloc);
+        CoreTable[kCoreFree] = ToWord(&TrackedFree);
         for (int slot : {kNetStartup, kNetCreateBoundSocket, kNetClose}) {
-            NetTable[slot] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&NetStub));
+            NetTable[slot] = ToWord(&NetStub);
         }
         g_live_blocks->clear();
     }
@@ -90,7 +90,7 @@ TEST_F(ExportFixture, CreateCopiesExactlyTheGivenLengthIntoAZeroPaddedBlock) {
     const FrameworkMessage m = NextMessage();
     ASSERT_EQ(m.id, MSG_CREATE_COMPONENT);
     EXPECT_EQ(m.target, 0u);
-    const auto* copy = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(m.p1));
+    const auto* copy = FromWord<const uint8_t>(m.p1);
     EXPECT_EQ(std::memcmp(copy, host.data(), 300), 0);
     for (uint32_t i = 300; i < create_param::kMinCopySize; ++i) ASSERT_EQ(copy[i], 0) << i;
     CoreFree(const_cast<uint8_t*>(copy));
@@ -113,8 +113,8 @@ TEST_F(ExportFixture, HostCommandAndDeleteCopyTheirData) {
     EXPECT_EQ(m.id, MSG_HOST_COMMAND);
     EXPECT_EQ(m.p1, 2010u);
     EXPECT_EQ(m.p3, 5u);
-    EXPECT_EQ(std::memcmp(reinterpret_cast<void*>(static_cast<uintptr_t>(m.p2)), data, 5), 0);
-    CoreFree(reinterpret_cast<void*>(static_cast<uintptr_t>(m.p2)));
+    EXPECT_EQ(std::memcmp(FromWord<void>(m.p2), data, 5), 0);
+    CoreFree(FromWord<void>(m.p2));
 
     ASSERT_EQ(TS_0003(2001, nullptr, 0), 1);
     m = NextMessage();
@@ -125,8 +125,8 @@ TEST_F(ExportFixture, HostCommandAndDeleteCopyTheirData) {
     m = NextMessage();
     EXPECT_EQ(m.id, MSG_DELETE_COMPONENT);
     const uint32_t expected[4] = {0x11111111, 0x22222222, 0x33333333, 0x44444444};
-    EXPECT_EQ(std::memcmp(reinterpret_cast<void*>(static_cast<uintptr_t>(m.p1)), expected, 16), 0);
-    CoreFree(reinterpret_cast<void*>(static_cast<uintptr_t>(m.p1)));
+    EXPECT_EQ(std::memcmp(FromWord<void>(m.p1), expected, 16), 0);
+    CoreFree(FromWord<void>(m.p1));
     EXPECT_TRUE(g_live_blocks->empty());
 }
 

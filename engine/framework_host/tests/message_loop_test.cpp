@@ -182,7 +182,7 @@ TEST_F(MessageLoopTest, InvalidTargetsAreSkippedWithTwoCrashRecordsEach) {
     destroyed->~Recorder();
 
     StartMessageLoop();
-    CorePostMessage(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&foreign)), 7, 1111, 1, 2, 3, 4);
+    CorePostMessage(ToWord(&foreign), 7, 1111, 1, 2, 3, 4);
     CorePostMessage(destroyed_target, 0, 2222);
     Drain();
 
@@ -242,7 +242,7 @@ struct Faulty : CMessageObject {
     explicit Faulty(bool t) : throw_instead(t) {}
     int OnMessage(FrameworkMessage*) override {
         if (throw_instead) throw 42;
-        *reinterpret_cast<volatile int*>(static_cast<uintptr_t>(0x8)) = 1;
+        *FromWord<volatile int>(0x8) = 1;
         return 0;
     }
 };

@@ -14,6 +14,7 @@
 #include "message_ids.h"
 #include "module_table.h"
 #include "plain_test_module.h"
+#include "take_queued.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ int ENGINE_CALL FreeBuffer(void* b) {
 
 template <class Fn>
 void Put(int slot, Fn fn) {
-    NetTable[slot] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(fn));
+    NetTable[slot] = ToWord(fn);
 }
 
 using plain_test_module::TestModule;
@@ -110,17 +111,7 @@ protected:
         auto* b = static_cast<uint8_t*>(std::malloc(length ? length : 1));
         std::memset(b, guid_byte, length);
         std::memset(b, 0, length < 12 ? length : 12);
-        return PointerWord(b);
-    }
-    FrameworkMessage TakeQueued() {
-        CorePostMessage(0, 0, 0x7777);
-        FrameworkMessage m{};
-        CoreGetMessage(&m);
-        if (m.id != 0x7777) {
-            FrameworkMessage marker{};
-            CoreGetMessage(&marker);
-        }
-        return m;
+        return ToWord(b);
     }
 
     CFrameworkManager* manager = nullptr;
@@ -165,7 +156,7 @@ TEST_F(AcceptorFixture, FirstDataIsHandedOverOrRefusedAndLaterEventsAreNotOurs) 
 
     Deliver(MSG_NET_DATA, 8, Buffer(27, 0xAB), 27);  // one byte short of a GUID
     EXPECT_EQ(*g_net_calls, (std::vector<std::string>{"free", "send 8 2,0,64,0,3,0,0,0", "close 8", "destroy 8"}));
-    std::free(reinterpret_cast<void*>(static_cast<uintptr_t>(routed)));
+    std::free(FromWord<void>(routed));
 }
 
 TEST_F(AcceptorFixture, SilentConnectionsAreClosedByTheSweep) {

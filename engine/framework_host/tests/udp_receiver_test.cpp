@@ -13,6 +13,7 @@
 #include "message_ids.h"
 #include "module_table.h"
 #include "plain_test_module.h"
+#include "take_queued.h"
 
 namespace {
 
@@ -42,11 +43,11 @@ protected:
     void SetUp() override {
         UnbindTablesForTest();
         FakeCore::Bind();
-        NetTable[kNetPostReceiveFrom] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&Arm));
-        NetTable[kNetFreeBuffer] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&FreeBuffer));
+        NetTable[kNetPostReceiveFrom] = ToWord(&Arm);
+        NetTable[kNetFreeBuffer] = ToWord(&FreeBuffer);
         Modules().ResetForTest();
         manager = new CFrameworkManager;
-        CoreTable[kCoreSetTimer] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&SetTimer));
+        CoreTable[kCoreSetTimer] = ToWord(&SetTimer);
         Modules().Register(nullptr, "TEST.DLL", &TestModule);
         auto* block = static_cast<uint8_t*>(CoreAlloc(1584));
         WriteU32(block, 0, 1584);
@@ -71,17 +72,7 @@ protected:
     static uint32_t Datagram(uint32_t length) {
         auto* b = static_cast<uint8_t*>(std::calloc(1, length));
         std::memset(b + 12, 0xAB, length > 12 ? length - 12 : 0);
-        return PointerWord(b);
-    }
-    FrameworkMessage TakeQueued() {
-        CorePostMessage(0, 0, 0x7777);
-        FrameworkMessage m{};
-        CoreGetMessage(&m);
-        if (m.id != 0x7777) {
-            FrameworkMessage marker{};
-            CoreGetMessage(&marker);
-        }
-        return m;
+        return ToWord(b);
     }
 
     CFrameworkManager* manager = nullptr;
@@ -100,7 +91,7 @@ TEST_F(ReceiverFixture, ADatagramCarryingAComponentGuidIsForwardedUnchanged) {
     EXPECT_EQ(m.p3, 0x1234u);
     EXPECT_EQ(m.p4, 0u);
     EXPECT_EQ(*g_calls, std::vector<std::string>{"arm 32768"});
-    std::free(WordPointer<void>(datagram));
+    std::free(FromWord<void>(datagram));
 }
 
 TEST_F(ReceiverFixture, AShortDatagramIsFreedAndTheReceiveReArmed) {

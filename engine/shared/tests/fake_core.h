@@ -65,7 +65,7 @@ public:
 
 private:
     static int ENGINE_CALL TsXxxx(uint32_t* table) {
-        auto put = [table](int slot, auto fn) { table[slot] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(fn)); };
+        auto put = [table](int slot, auto fn) { table[slot] = ToWord(fn); };
         put(kCoreAlloc, &Alloc);
         put(kCoreFree, &Free);
         put(kCorePostMessage, &Post);
@@ -115,7 +115,7 @@ private:
         std::lock_guard<std::mutex> lock(c.mutex_);
         c.unregistered_.push_back(o);
         for (auto it = c.queue_.begin(); it != c.queue_.end();) {
-            it = (it->target == static_cast<uint32_t>(reinterpret_cast<uintptr_t>(o))) ? c.queue_.erase(it) : it + 1;
+            it = (it->target == ToWord(o)) ? c.queue_.erase(it) : it + 1;
         }
         return 1;
     }

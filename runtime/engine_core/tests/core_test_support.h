@@ -19,9 +19,6 @@ protected:
     void SetUp() override;
 };
 
-inline uint32_t Word(const void* p) {
-    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p));
-}
 
 // value null = unset.
 void SetEnv(const char* name, const char* value);

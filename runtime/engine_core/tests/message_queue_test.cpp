@@ -66,9 +66,9 @@ TEST_F(MessageQueueTest, ShutdownDropsMessagesAndTimersAndFreesTheBlocksTheyOwn)
     void* command = CoreAlloc(16);
     void* create = CoreAlloc(16);
     void* not_owned = CoreAlloc(16);
-    ASSERT_EQ(1, CorePostMessage(0, 0, MSG_HOST_COMMAND, HOST_CMD_2010, Word(command)));
-    ASSERT_EQ(1, CorePostMessage(0, 0, MSG_CREATE_COMPONENT, Word(create)));
-    ASSERT_EQ(1, CorePostMessage(0, 0, kPlainId, Word(not_owned)));
+    ASSERT_EQ(1, CorePostMessage(0, 0, MSG_HOST_COMMAND, HOST_CMD_2010, ToWord(command)));
+    ASSERT_EQ(1, CorePostMessage(0, 0, MSG_CREATE_COMPONENT, ToWord(create)));
+    ASSERT_EQ(1, CorePostMessage(0, 0, kPlainId, ToWord(not_owned)));
     ASSERT_GE(CoreSetTimer(0, 1, 0, 0, kPlainId), 1);
 
     CoreShutdownQueue();
@@ -85,13 +85,13 @@ TEST_F(MessageQueueTest, UnregisterRemovesOnlyThatObjectsMessagesAndTimers) {
     int gone = 0, kept = 0;
     const uint32_t never_registered = 0xDEAD0000;
     void* block = CoreAlloc(32);
-    CorePostMessage(Word(&gone), 0, kPlainId, 1);
-    CorePostMessage(Word(&kept), 0, kPlainId, 2);
-    CorePostMessage(Word(&gone), 0, MSG_DELETE_COMPONENT, Word(block));
+    CorePostMessage(ToWord(&gone), 0, kPlainId, 1);
+    CorePostMessage(ToWord(&kept), 0, kPlainId, 2);
+    CorePostMessage(ToWord(&gone), 0, MSG_DELETE_COMPONENT, ToWord(block));
     CorePostMessage(never_registered, 0, kPlainId, 3);
-    const int periodic = CoreSetTimer(0, 1, Word(&gone), 0, kPlainId);
-    const int one_shot = CoreSetTimer(0, 0, Word(&gone), 0, kPlainId);
-    const int kept_timer = CoreSetTimer(0, 0, Word(&kept), 0, kPlainId);
+    const int periodic = CoreSetTimer(0, 1, ToWord(&gone), 0, kPlainId);
+    const int one_shot = CoreSetTimer(0, 0, ToWord(&gone), 0, kPlainId);
+    const int kept_timer = CoreSetTimer(0, 0, ToWord(&kept), 0, kPlainId);
     FrameworkMessage first = NextMessage();  // also queues the due expiries
     EXPECT_EQ(1u, first.p1);
 
@@ -100,12 +100,12 @@ TEST_F(MessageQueueTest, UnregisterRemovesOnlyThatObjectsMessagesAndTimers) {
     EXPECT_EQ(0, CoreFree(block)) << "the purged 6002 still owned its block";
     EXPECT_EQ(0, CoreKillTimer(periodic));
     EXPECT_EQ(0, CoreKillTimer(one_shot));
-    CorePostMessage(Word(&kept), 0, kMarkerId);
+    CorePostMessage(ToWord(&kept), 0, kMarkerId);
     const FrameworkMessage expected[] = {
-        {Word(&kept), 0, kPlainId, 2, 0, 0, 0, 0},
+        {ToWord(&kept), 0, kPlainId, 2, 0, 0, 0, 0},
         {never_registered, 0, kPlainId, 3, 0, 0, 0, 0},
-        {Word(&kept), 0, kPlainId, 0, 0, 0, 0, static_cast<uint32_t>(kept_timer)},
-        {Word(&kept), 0, kMarkerId, 0, 0, 0, 0, 0},
+        {ToWord(&kept), 0, kPlainId, 0, 0, 0, 0, static_cast<uint32_t>(kept_timer)},
+        {ToWord(&kept), 0, kMarkerId, 0, 0, 0, 0, 0},
     };
     for (const FrameworkMessage& want : expected) {
         FrameworkMessage m = NextMessage();

@@ -25,8 +25,8 @@ struct HookRecord {
 HookRecord* g_record = nullptr;
 
 void ENGINE_CALL RecordUnregistered(void* object) {
-    g_record->unregistered.push_back(Word(object));
-    if (g_record->post_from_hook_id) CorePostMessage(Word(object), 9, g_record->post_from_hook_id, 0x51);
+    g_record->unregistered.push_back(ToWord(object));
+    if (g_record->post_from_hook_id) CorePostMessage(ToWord(object), 9, g_record->post_from_hook_id, 0x51);
 }
 
 void ENGINE_CALL RecordRelease(const FrameworkMessage* messages, int count) {
@@ -59,7 +59,7 @@ TEST_F(NetHooksTest, EventPostedDuringTheUnregisteredHookIsPurgedToo) {
     record_.post_from_hook_id = MSG_NET_DATA;
     EXPECT_EQ(1, CoreUnregisterObject(&object));
     ASSERT_EQ(1u, record_.unregistered.size());
-    EXPECT_EQ(Word(&object), record_.unregistered[0]);
+    EXPECT_EQ(ToWord(&object), record_.unregistered[0]);
     ASSERT_EQ(1u, record_.released.size()) << "the late event's buffer goes back to the network library";
     EXPECT_EQ(0x51u, record_.released[0].p1);
     CorePostMessage(0, 0, kMarkerId);
@@ -93,7 +93,7 @@ TEST_F(NetHooksTest, DroppedMessagesReleaseExactlyWhatTheyOwn) {
     for (const Case& c : cases) {
         p1_blocks.push_back(CoreAlloc(8));
         p2_blocks.push_back(CoreAlloc(8));
-        CorePostMessage(Word(&object), 7, c.id, Word(p1_blocks.back()), Word(p2_blocks.back()), 0, c.p4);
+        CorePostMessage(ToWord(&object), 7, c.id, ToWord(p1_blocks.back()), ToWord(p2_blocks.back()), 0, c.p4);
     }
     CoreUnregisterObject(&object);
 

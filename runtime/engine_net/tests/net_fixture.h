@@ -29,7 +29,7 @@ std::vector<uint8_t> Pattern(size_t length, uint32_t seed);
 std::vector<uint8_t> WireFrame(const std::vector<uint8_t>& payload);
 
 inline uint8_t* BufferOf(const FrameworkMessage& m) {
-    return reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(m.p1));
+    return FromWord<uint8_t>(m.p1);
 }
 
 class NetTest : public ::testing::Test {

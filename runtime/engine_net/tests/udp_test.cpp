@@ -22,7 +22,7 @@ TEST_F(NetTest, DatagramCarriesDataAndSenderAddressInOneBuffer) {
     EXPECT_EQ(m.p3, m.p1 + kMax) << "layout: data of max bytes, then the address";
     EXPECT_EQ(m.p4, 0u);
     NetSockAddr from;
-    std::memcpy(&from, reinterpret_cast<const void*>(static_cast<uintptr_t>(m.p3)), sizeof(from));
+    std::memcpy(&from, FromWord<const void>(m.p3), sizeof(from));
     EXPECT_EQ(from.family, 2);
     EXPECT_EQ(PortOf(from), LocalPort(b));
     EXPECT_EQ(HostAddressOf(from), 0x7F000001u);
