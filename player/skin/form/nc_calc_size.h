@@ -21,7 +21,7 @@ struct NCCalcSizeAnswer {
     uint32_t Result = 0;
 };
 
-// rectsValid: wParam is not 0. (x, y, cx, cy): the window position the message carries.
+// Asked after the previous window procedure has answered. rectsValid: wParam is not 0. (x, y, cx, cy): the window position the message carries.
 // A form without caption and a maximized or minimized MDI child keep the native frame.
 NCCalcSizeAnswer HandleNCCalcSize(bool rectsValid, int x, int y, int cx, int cy, const FormFrameState& form);
 
