@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "skin_data_fixture.h"
 
 namespace skin::testing {
@@ -16,9 +18,9 @@ std::vector<uint8_t> ResourceBytes(const char* name) {
 
 std::vector<uint8_t> PayloadOf(const std::vector<uint8_t>& package) {
     const auto n = static_cast<uint32_t>(package.size());
-    std::vector<uint8_t> payload{static_cast<uint8_t>(n), static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n >> 16),
-                                 static_cast<uint8_t>(n >> 24)};
-    payload.insert(payload.end(), package.begin(), package.end());
+    std::vector<uint8_t> payload(4 + package.size());
+    for (int i = 0; i < 4; ++i) payload[i] = static_cast<uint8_t>(n >> (8 * i));  // little-endian length
+    std::copy(package.begin(), package.end(), payload.begin() + 4);
     return payload;
 }
 
