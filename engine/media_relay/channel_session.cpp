@@ -94,7 +94,7 @@ bool CChannelSession::Open() {
     PublishIdentity(params);
     FillOwnLinkValues();
     if (!CreateStreamParts()) return false;
-    WriteU16(m_stats + stats_block::kState, stats_block::kStateConstructed);
+    StatsBlockView(m_stats).SetState(stats_block::kStateConstructed);
     m_stream_buffer->Start();
     m_stream_server->Start(kStreamMode, kStreamWindowMs, kStreamLeadMs);
     return true;
@@ -170,12 +170,8 @@ bool CChannelSession::CreateStreamParts() {
 }
 
 PeerAddress CChannelSession::OwnAddress() const {
-    PeerAddress own;
-    if (!m_stats) return own;
-    own.ipv4 = ReadIPv4(m_stats + stats_block::kOwnIPv4);
-    own.tcp_port = ReadU16(m_stats + stats_block::kOwnTcpPort);
-    own.udp_port = ReadU16(m_stats + stats_block::kOwnUdpPort);
-    return own;
+    const StatsBlockView stats(m_stats);
+    return PeerAddress{stats.OwnIPv4(), stats.OwnTcpPort(), stats.OwnUdpPort()};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -301,14 +297,12 @@ bool CChannelSession::AddCandidate(const PeerAddress&) { return false; }
 bool CChannelSession::ReportPeer(const PeerAddress&, uint32_t) { return false; }
 
 void CChannelSession::SetSourceRange(uint32_t low, uint32_t high) {
-    if (!m_stats || (low == 0 && high == 0)) return;
-    WriteU32(m_stats + stats_block::kSourceLow, low);
-    WriteU32(m_stats + stats_block::kSourceHigh, high);
-    WriteU32(m_stats + stats_block::kSourceTick, EngineTick());
+    if (low == 0 && high == 0) return;
+    StatsBlockView(m_stats).SetSourceRange(low, high, EngineTick());
 }
 
 void CChannelSession::SetPublicAddress(uint32_t ipv4) {
-    if (m_stats) WriteIPv4(m_stats + stats_block::kPublicIPv4, ipv4);
+    StatsBlockView(m_stats).SetPublicIPv4(ipv4);
 }
 
 bool CChannelSession::TakeCandidate(PeerAddress*) { return false; }
@@ -323,7 +317,7 @@ void CChannelSession::OnLinkState(const uint8_t*, bool up) {
 }
 
 uint8_t* CChannelSession::PeerTable() {
-    return m_stats ? m_stats + stats_block::kPeerTable : nullptr;
+    return StatsBlockView(m_stats).PeerTable();
 }
 
 void CChannelSession::Notify(uint32_t message, uint32_t wparam, uint32_t lparam) {
@@ -342,7 +336,7 @@ bool CChannelSession::IsPreferredSource(const PeerAddress&) { return false; }
 void CChannelSession::SetHostPeers(uint32_t, const uint8_t*) {}
 
 void CChannelSession::OnLinksUp() {
-    if (m_stats) WriteU16(m_stats + stats_block::kState, stats_block::kStateLinked);
+    StatsBlockView(m_stats).SetState(stats_block::kStateLinked);
 }
 
 // The piece scheduler's handler of host command 2011 does nothing; so does the session's.

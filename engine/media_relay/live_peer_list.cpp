@@ -1,12 +1,12 @@
 #include "live_peer_list.h"
 
 #include "peer_entry.h"
-#include "wire_bytes.h"
 
-bool IsLivePeerEntry(const uint8_t* entry) {
-    return entry[kPeerEntryState] != 0 && entry[kPeerEntrySource] == 0 &&
-           ReadU32(entry + kPeerEntryStatedIPv4) != 0 && ReadU16(entry + kPeerEntryTcpPort) != 0 &&
-           ReadU16(entry + kPeerEntryUdpPort) != 0;
+bool IsLivePeerEntry(const uint8_t* bytes) {
+    const PeerEntry entry = PeerEntry::ReadOnly(bytes);
+    if (entry.IsFree() || entry.IsSource()) return false;
+    const PeerAddress stated = entry.StatedAddress();
+    return stated.ipv4 != 0 && stated.tcp_port != 0 && stated.udp_port != 0;
 }
 
 uint32_t ListLivePeers(const uint8_t* peer_table, PeerRecord* out, uint32_t capacity) {

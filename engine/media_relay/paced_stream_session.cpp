@@ -3,9 +3,9 @@
 #include "engine_tables.h"
 #include "engine_tick.h"
 #include "relay_results.h"
+#include "stats_block.h"
 #include "stream_buffer.h"
 #include "stream_socket.h"
-#include "stream_stats_offsets.h"
 
 CPacedStreamSession::CPacedStreamSession(CStreamBuffer* buffer, CStreamServer* server, CPiece* header,
                                          const StreamHeaderRecord& record)
@@ -138,5 +138,5 @@ int CPacedStreamSession::SendPaced(CStreamSocket* connection, StreamSenderState&
 void CPacedStreamSession::RecordSent(StreamSenderState& sender, uint32_t piece) {
     sender.last_sent = piece;
     sender.last_send_tick = EngineTick();
-    stream_stats::Put32(m_buffer->StatsBlock(), stream_stats::kLastSentPiece, piece);
+    StatsBlockView(m_buffer->StatsBlock()).Put32(stats_block::kLastSentPiece, piece);
 }

@@ -2,12 +2,10 @@
 
 #include <cstring>
 
-#include "rate_meter.h"
-
-void ResetPeerEntry(uint8_t* entry) {
-    std::memset(entry, 0, kPeerEntryState);
-    CRateMeter(entry + kPeerEntryRateMeter).Reset();
-    entry[kPeerEntryState] = 0;
-    entry[kPeerEntryIncoming] = 0;
-    entry[kPeerEntrySource] = 0;
+void PeerEntry::Reset() {
+    std::memset(m_bytes, 0, kPeerEntryState);
+    Meter().Reset();
+    SetState(PeerEntryState::Free);
+    SetIncoming(false);
+    SetSource(false);
 }

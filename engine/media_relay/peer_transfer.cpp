@@ -1,7 +1,6 @@
 #include "peer_transfer.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "channel_session.h"
@@ -11,32 +10,31 @@
 #include "live_peer_list.h"
 #include "message_ids.h"
 #include "own_packet_fields.h"
-#include "peer_entry.h"
 #include "peer_list_packet.h"
 #include "piece.h"
 #include "piece_scheduler.h"
-#include "rate_meter.h"
-#include "stats_block.h"
 #include "sys_info_fields.h"
 #include "tcp_socket.h"
 #include "transfer_packets.h"
 #include "wire_bytes.h"
 
+static_assert(CRequestRecords::kPublishedPieces == kPeerEntryRequestSlots);
+
 namespace {
 
 // Free slots are kept as the signed difference of limit and live transfers, so that more
 // transfers than the limit show as 0 instead of wrapping the byte.
-void PublishFreeSlots(CChannelSession* session, uint8_t* stats) {
+void PublishFreeSlots(CChannelSession* session, StatsBlockView stats) {
     const uint8_t* sys_info = session->SysInfo();
     const int32_t limit = sys_info ? ReadU16(sys_info + sys_info_fields::kTransferLimit) : 0;
-    const int32_t free = limit - ReadU16(stats + stats_block::kLiveTransfers);
-    stats[stats_block::kFreeSlots] =
-        static_cast<uint8_t>(std::clamp<int32_t>(free, 0, stats_block::kMaxFreeSlots));
+    const int32_t free = limit - stats.LiveTransfers();
+    stats.SetFreeSlots(static_cast<uint8_t>(std::clamp<int32_t>(free, 0, stats_block::kMaxFreeSlots)));
 }
 
-void AddToByte(uint8_t& byte, int delta) {
-    const int value = byte + delta;
-    byte = static_cast<uint8_t>(std::clamp(value, 0, 255));
+// The own outgoing or incoming transfer count, kept within its byte.
+void AddToTransferCount(StatsBlockView stats, bool incoming, int delta) {
+    const int value = stats.TransferCount(incoming) + delta;
+    stats.SetTransferCount(incoming, static_cast<uint8_t>(std::clamp(value, 0, 255)));
 }
 
 }  // namespace
@@ -51,17 +49,17 @@ CPeerTransfer::CPeerTransfer(std::unique_ptr<CTcpSocket> socket, uint8_t* entry,
       m_incoming(incoming),
       m_source(source),
       m_serial(serial) {
-    uint8_t* stats = Stats();
-    ResetPeerEntry(m_entry);
-    WriteU16(stats + stats_block::kLiveTransfers, static_cast<uint16_t>(ReadU16(stats + stats_block::kLiveTransfers) + 1));
-    m_entry[kPeerEntryState] = 1;
-    m_entry[kPeerEntryIncoming] = incoming ? 1 : 0;
-    m_entry[kPeerEntrySource] = source ? 1 : 0;
+    StatsBlockView stats = Stats();
+    m_entry.Reset();
+    stats.SetLiveTransfers(static_cast<uint16_t>(stats.LiveTransfers() + 1));
+    m_entry.SetState(PeerEntryState::Greeting);
+    m_entry.SetIncoming(incoming);
+    m_entry.SetSource(source);
     m_socket->SetSink(this);
     m_hello_timer.SetOwner(this);
 
     ReadFarEnd();
-    AddToByte(stats[incoming ? stats_block::kIncoming : stats_block::kOutgoing], 1);
+    AddToTransferCount(stats, incoming, 1);
     PublishFreeSlots(m_session, stats);
     PublishRequests();
 
@@ -71,23 +69,23 @@ CPeerTransfer::CPeerTransfer(std::unique_ptr<CTcpSocket> socket, uint8_t* entry,
 }
 
 CPeerTransfer::~CPeerTransfer() {
-    uint8_t* stats = Stats();
+    StatsBlockView stats = Stats();
     for (uint32_t piece : m_requests.AllPieces()) {
         m_scheduler->RemovePieceRequest(piece);
-        WriteU32(m_entry + kPeerEntryLost, ReadU32(m_entry + kPeerEntryLost) + 1);
+        m_entry.CountLost();
     }
-    ResetPeerEntry(m_entry);
+    m_entry.Reset();
     m_socket.reset();
-    AddToByte(stats[m_incoming ? stats_block::kIncoming : stats_block::kOutgoing], -1);
-    m_entry[kPeerEntryState] = 0;
-    const uint16_t live = ReadU16(stats + stats_block::kLiveTransfers);
-    WriteU16(stats + stats_block::kLiveTransfers, static_cast<uint16_t>(live ? live - 1 : 0));
+    AddToTransferCount(stats, m_incoming, -1);
+    m_entry.SetState(PeerEntryState::Free);
+    const uint16_t live = stats.LiveTransfers();
+    stats.SetLiveTransfers(static_cast<uint16_t>(live ? live - 1 : 0));
     PublishFreeSlots(m_session, stats);
     m_hello_timer.Stop();
 }
 
-uint8_t* CPeerTransfer::Stats() const {
-    return m_session->StatsBlock();
+StatsBlockView CPeerTransfer::Stats() const {
+    return StatsBlockView(m_session->StatsBlock());
 }
 
 void CPeerTransfer::ReadFarEnd() {
@@ -95,15 +93,14 @@ void CPeerTransfer::ReadFarEnd() {
     m_socket->PeerAddress(&far_end);
     m_peer_ipv4 = SocketAddressIPv4(far_end);
     m_peer_port = SocketAddressPort(far_end);
-    WriteIPv4(m_entry + kPeerEntryConnectionIPv4, m_peer_ipv4);
-    WriteIPv4(m_entry + kPeerEntryStatedIPv4, m_peer_ipv4);
-    // One word: the UDP half stays 0 until the hello states it, so the entry is not listed yet.
-    WriteU32(m_entry + kPeerEntryTcpPort, m_peer_port);
-    CRateMeter(m_entry + kPeerEntryRateMeter).Reset();
+    m_entry.SetConnectionIPv4(m_peer_ipv4);
+    // The UDP port stays 0 until the hello states it, so the entry is not listed yet.
+    m_entry.SetStatedAddress(PeerAddress{m_peer_ipv4, m_peer_port, 0});
+    m_entry.Meter().Reset();
 }
 
 void CPeerTransfer::Greet() {
-    const uint8_t* stats = Stats();
+    const uint8_t* stats = Stats().Bytes();
     PeerPacket hello;
     BuildHelloPacket(hello, own_fields::ChannelGuid(stats), own_fields::PeerId(stats), own_fields::Address(stats),
                      own_fields::FreeSlots(stats), EngineTick());
@@ -111,7 +108,7 @@ void CPeerTransfer::Greet() {
 }
 
 bool CPeerTransfer::IsEstablished() const {
-    return m_entry[kPeerEntryState] == 2;
+    return m_entry.IsEstablished();
 }
 
 void CPeerTransfer::End() {
@@ -169,7 +166,7 @@ bool CPeerTransfer::OnControl(const uint8_t* data, uint32_t length) {
     if (!m_requests.Contains(piece)) return true;
     m_scheduler->RemovePieceRequest(piece);
     m_requests.Remove(piece);
-    WriteU32(m_entry + kPeerEntryLost, ReadU32(m_entry + kPeerEntryLost) + 1);
+    m_entry.CountLost();
     m_peer_map.Clear(piece);
     PublishRequests();
     return true;
@@ -178,30 +175,28 @@ bool CPeerTransfer::OnControl(const uint8_t* data, uint32_t length) {
 bool CPeerTransfer::OnHello(const uint8_t* data, uint32_t length) {
     HelloView hello(data, length);
     if (!hello.IsValid()) return false;
-    const uint8_t* stats = Stats();
+    const uint8_t* stats = Stats().Bytes();
     if (!SameGuid(hello.ChannelGuid(), own_fields::ChannelGuid(stats))) return false;
     if (SameGuid(hello.SenderId(), own_fields::PeerId(stats))) return false;
     if (m_incoming && m_scheduler->HasOtherPeer(this, hello.SenderId())) return false;
 
     m_hello_timer.Stop();
     const PeerAddress stated = hello.Address();
-    WriteIPv4(m_entry + kPeerEntryStatedIPv4, stated.ipv4);
-    WriteU16(m_entry + kPeerEntryTcpPort, stated.tcp_port);
-    WriteU16(m_entry + kPeerEntryUdpPort, stated.udp_port);
+    m_entry.SetStatedAddress(stated);
     if (m_incoming) {
         m_peer_ipv4 = stated.ipv4;
         m_peer_port = stated.tcp_port;
     }
-    m_entry[kPeerEntryFreeSlots] = hello.FreeSlots();
-    std::memcpy(m_entry + kPeerEntryPeerId, hello.SenderId(), kGuidSize);
-    m_entry[kPeerEntryState] = 2;
+    m_entry.SetFreeSlots(hello.FreeSlots());
+    m_entry.SetPeerId(hello.SenderId());
+    m_entry.SetState(PeerEntryState::Established);
     AnswerHello(hello.Tick());
     return true;
 }
 
 // The live peers of the channel except the asking peer itself.
 void CPeerTransfer::AnswerHello(uint32_t echoed_tick) {
-    const uint8_t* stats = Stats();
+    const uint8_t* stats = Stats().Bytes();
     std::vector<PeerRecord> others;
     if (const uint8_t* table = m_session->PeerTable()) others = ListLivePeers(table);
     const PeerAddress asker = StatedAddress();
@@ -215,7 +210,7 @@ void CPeerTransfer::AnswerHello(uint32_t echoed_tick) {
 bool CPeerTransfer::OnPeerList(const uint8_t* data, uint32_t length) {
     PeerListView list(data, length);
     if (!list.IsValid()) return false;
-    const uint8_t* stats = Stats();
+    const uint8_t* stats = Stats().Bytes();
     if (SameGuid(list.SenderId(), own_fields::PeerId(stats))) return false;
     if (!SameGuid(list.ChannelGuid(), own_fields::ChannelGuid(stats))) return false;
     const uint8_t count = list.RecordCount();
@@ -233,19 +228,16 @@ bool CPeerTransfer::OnAvailability(const uint8_t* data, uint32_t length) {
     const uint32_t bytes = availability.ByteCount();
     m_peer_map = CPieceBitmap(first, bytes, availability.Bits());
     const uint32_t end = first + 8 * bytes;
-    WriteU32(m_entry + kPeerEntryMapFirst, first);
-    WriteU32(m_entry + kPeerEntryMapEnd, end);
+    m_entry.SetMap(first, end);
     if (m_source) UpdateSourceRange(first, end);
-    std::memcpy(m_entry + kPeerEntryStatus, availability.StatusBytes(), kStatusRecordSize);
+    m_entry.SetStatus(availability.StatusBytes());
     return true;
 }
 
 void CPeerTransfer::UpdateSourceRange(uint32_t first, uint32_t end) {
-    uint8_t* stats = Stats();
-    if (end <= ReadU32(stats + stats_block::kSourceHigh) || first <= ReadU32(stats + stats_block::kSourceLow)) return;
-    WriteU32(stats + stats_block::kSourceLow, first);
-    WriteU32(stats + stats_block::kSourceHigh, end);
-    WriteU32(stats + stats_block::kSourceTick, EngineTick());
+    StatsBlockView stats = Stats();
+    if (end <= stats.SourceHigh() || first <= stats.SourceLow()) return;
+    stats.SetSourceRange(first, end, EngineTick());
 }
 
 bool CPeerTransfer::OnPieceRequest(const uint8_t* data, uint32_t length) {
@@ -295,7 +287,7 @@ bool CPeerTransfer::OnPiece(const uint8_t* data, uint32_t length) {
 
     m_scheduler->DeliverPiece(std::move(piece));
     PublishRequests();
-    m_session->Notify(kNotifyReceived, ReadU32(m_entry + kPeerEntryConnectionIPv4), number);
+    m_session->Notify(kNotifyReceived, m_entry.ConnectionIPv4(), number);
     if (m_window.Size() == 0 && !m_source) return false;
     return true;
 }
@@ -307,7 +299,7 @@ bool CPeerTransfer::RequestPiece(uint32_t piece, uint32_t timeout_ms) {
     Send(request.Data(), request.Length());
     m_requests.Add(piece, EngineTick(), timeout_ms, m_scheduler->PassCount(), m_scheduler->PassTick());
     PublishRequests();
-    m_session->Notify(kNotifyRequested, ReadU32(m_entry + kPeerEntryConnectionIPv4), piece);
+    m_session->Notify(kNotifyRequested, m_entry.ConnectionIPv4(), piece);
     return true;
 }
 
@@ -331,12 +323,12 @@ void CPeerTransfer::CheckRequestTimeouts() {
     for (uint32_t piece : m_requests.ExpireDue(EngineTick())) {
         m_scheduler->RemovePieceRequest(piece);
         m_peer_map.Clear(piece);
-        m_session->Notify(kNotifyTimedOut, ReadU32(m_entry + kPeerEntryConnectionIPv4), piece);
+        m_session->Notify(kNotifyTimedOut, m_entry.ConnectionIPv4(), piece);
     }
 }
 
 void CPeerTransfer::SecondTick() {
-    CRateMeter(m_entry + kPeerEntryRateMeter).Advance();
+    m_entry.Meter().Advance();
 }
 
 void CPeerTransfer::SendClose() {
@@ -358,38 +350,38 @@ uint32_t CPeerTransfer::StartEstimate(uint32_t percent) const {
 }
 
 uint32_t CPeerTransfer::Rate() const {
-    return CRateMeter(m_entry + kPeerEntryRateMeter).RecentRate();
+    return m_entry.Meter().RecentRate();
 }
 
 PeerAddress CPeerTransfer::StatedAddress() const {
-    return ReadPeerAddress(m_entry + kPeerEntryStatedIPv4);
+    return m_entry.StatedAddress();
 }
 
 const uint8_t* CPeerTransfer::PeerId() const {
-    return m_entry + kPeerEntryPeerId;
+    return m_entry.PeerId();
 }
 
 void CPeerTransfer::PublishRequests() {
     const std::vector<uint32_t> first = m_requests.FirstPieces();
     for (uint32_t i = 0; i < CRequestRecords::kPublishedPieces; ++i)
-        WriteU32(m_entry + kPeerEntryRequests + 4 * i, i < first.size() ? first[i] : 0);
-    WriteU32(m_entry + kPeerEntryOutstanding, m_requests.Count());
-    WriteU32(m_entry + kPeerEntryWindow, m_window.Size());
+        m_entry.SetRequestAt(i, i < first.size() ? first[i] : 0);
+    m_entry.SetOutstanding(m_requests.Count());
+    m_entry.SetWindow(m_window.Size());
 }
 
 bool CPeerTransfer::Send(const uint8_t* data, uint32_t length) {
     m_backlog.Sync(m_socket->PendingSends());
     if (!m_socket->Send(data, length)) return false;
     m_backlog.Add(length);
-    uint8_t* stats = Stats();
-    CRateMeter own(stats + stats_block::kRateMeter);
-    own.AddA(length);
-    CRateMeter(m_entry + kPeerEntryRateMeter).AddA(length);
-    WriteU16(stats + stats_block::kSendRateK, static_cast<uint16_t>(own.RecentRateA() / 1000));
+    StatsBlockView stats = Stats();
+    CRateMeter own = stats.Meter();
+    own.AddSent(length);
+    m_entry.Meter().AddSent(length);
+    stats.SetSendRateK(static_cast<uint16_t>(own.RecentSendRate() / 1000));
     return true;
 }
 
 void CPeerTransfer::CountReceived(uint32_t length) {
-    CRateMeter(Stats() + stats_block::kRateMeter).AddB(length);
-    CRateMeter(m_entry + kPeerEntryRateMeter).AddB(length);
+    Stats().Meter().AddReceived(length);
+    m_entry.Meter().AddReceived(length);
 }

@@ -12,10 +12,12 @@
 #include <memory>
 
 #include "core_timer.h"
+#include "peer_entry.h"
 #include "piece_bitmap.h"
 #include "request_records.h"
 #include "send_backlog.h"
 #include "socket_event_sink.h"
+#include "stats_block.h"
 #include "transfer_window.h"
 
 class CChannelSession;
@@ -58,7 +60,7 @@ public:
     bool OffersPiece(uint32_t piece) const;
 
     const CPieceBitmap& PeerMap() const { return m_peer_map; }
-    uint8_t* Entry() const { return m_entry; }
+    const PeerEntry& Entry() const { return m_entry; }
     bool IsEstablished() const;
     bool IsIncoming() const { return m_incoming; }
     bool IsSource() const { return m_source; }
@@ -96,13 +98,13 @@ private:
     void PublishRequests();
     bool Send(const uint8_t* data, uint32_t length);
     void CountReceived(uint32_t length);
-    uint8_t* Stats() const;
+    StatsBlockView Stats() const;
 
     CPieceScheduler* m_scheduler;
     std::unique_ptr<CTcpSocket> m_socket;
     CChannelSession* m_session;
     CPieceBitmap m_peer_map;
-    uint8_t* m_entry;
+    PeerEntry m_entry;
     CRequestRecords m_requests;
     CTransferWindow m_window;
     CSendBacklog m_backlog;

@@ -10,11 +10,8 @@
 #include "message_ids.h"
 #include "packet_header.h"
 #include "peer_address_set.h"
-#include "peer_entry.h"
 #include "peer_transfer.h"
 #include "piece.h"
-#include "rate_meter.h"
-#include "stats_block.h"
 #include "stream_buffer.h"
 #include "sys_info_fields.h"
 #include "tcp_socket.h"
@@ -55,8 +52,8 @@ CStreamBuffer* CPieceScheduler::Buffer() const {
     return m_session->GetStreamBuffer();
 }
 
-uint8_t* CPieceScheduler::Stats() const {
-    return m_session->StatsBlock();
+StatsBlockView CPieceScheduler::Stats() const {
+    return StatsBlockView(m_session->StatsBlock());
 }
 
 uint16_t CPieceScheduler::SysInfoWord(uint32_t offset) const {
@@ -66,7 +63,7 @@ uint16_t CPieceScheduler::SysInfoWord(uint32_t offset) const {
 
 int32_t CPieceScheduler::FreeTransferSlots() const {
     return static_cast<int32_t>(SysInfoWord(sys_info_fields::kTransferLimit)) -
-           static_cast<int32_t>(ReadU16(Stats() + stats_block::kLiveTransfers));
+           static_cast<int32_t>(Stats().LiveTransfers());
 }
 
 bool CPieceScheduler::StartScheduler(uint32_t count, const uint8_t* entries) {
@@ -82,9 +79,9 @@ bool CPieceScheduler::StartScheduler(uint32_t count, const uint8_t* entries) {
     m_request_deadline = now + kStartWaitMs;
     m_link_timer.Start(kLinkTickMs);
 
-    const uint8_t* stats = Stats();
-    const uint32_t own_ipv4 = ReadIPv4(stats + stats_block::kOwnIPv4);
-    const uint16_t own_port = ReadU16(stats + stats_block::kOwnTcpPort);
+    const StatsBlockView stats = Stats();
+    const uint32_t own_ipv4 = stats.OwnIPv4();
+    const uint16_t own_port = stats.OwnTcpPort();
     PeerAddressSet* sources = m_session->SourcePeerSet();
     if (sources) {
         sources->Clear();
@@ -160,7 +157,7 @@ void CPieceScheduler::OpenLink(const PeerAddress& address, bool listed) {
 }
 
 void CPieceScheduler::PublishPendingConnects() {
-    WriteU32(Stats() + stats_block::kPendingConnects, static_cast<uint32_t>(m_pending.size()));
+    Stats().SetPendingConnects(static_cast<uint32_t>(m_pending.size()));
 }
 
 std::map<uint64_t, CPieceScheduler::PendingConnect>::iterator CPieceScheduler::FindPending(const CNetSocket* socket) {
@@ -173,8 +170,8 @@ uint8_t* CPieceScheduler::FreePeerEntry() const {
     uint8_t* table = m_session->PeerTable();
     if (!table) return nullptr;
     for (uint32_t i = 0; i < kPeerTableEntries; ++i) {
-        uint8_t* entry = table + kPeerEntrySize * i;
-        if (entry[kPeerEntryState] == 0) return entry;
+        PeerEntry entry(table + kPeerEntrySize * i);
+        if (entry.IsFree()) return entry.Bytes();
     }
     return nullptr;
 }
@@ -283,7 +280,7 @@ void CPieceScheduler::LinkTick() {
     const int32_t free_slots = FreeTransferSlots();
     if (free_slots < kKeptFreeSlots) CloseSlowest(free_slots);
     for (const auto& [serial, transfer] : m_transfers) transfer->SecondTick();
-    CRateMeter(Stats() + stats_block::kRateMeter).Advance();
+    Stats().Meter().Advance();
     BroadcastAvailability(now);
     ConnectListedPeers();
     m_session->ExpirePeers();
@@ -298,9 +295,9 @@ void CPieceScheduler::AskLinksForPeers(uint32_t now) {
 }
 
 void CPieceScheduler::OpenLinksToFreeSlots() {
-    const uint8_t* stats = Stats();
-    const bool settled = ReadIPv4(stats + stats_block::kOwnIPv4) == ReadIPv4(stats + stats_block::kPublicIPv4) &&
-                         stats[stats_block::kLossPercent] == 0 && m_transfers.size() >= kSettledTransfers;
+    const StatsBlockView stats = Stats();
+    const bool settled = stats.OwnIPv4() == stats.PublicIPv4() && stats.LossPercent() == 0 &&
+                         m_transfers.size() >= kSettledTransfers;
     if (settled) return;
     // Connects under way take slots too; signed, so a count past the limit opens nothing.
     const int32_t openings = FreeTransferSlots() - static_cast<int32_t>(m_pending.size()) - kKeptFreeSlots;
@@ -345,9 +342,9 @@ void CPieceScheduler::ConnectListedPeers() {
         for (const auto& entry : *hosts) addresses.push_back(entry.second);
         for (const PeerAddress& address : addresses) OpenLink(address, true);
     }
-    const uint8_t* stats = Stats();
-    const bool well_fed = ReadU32(stats + stream_stats::kReadyMs) > kReadySpanEnough &&
-                          stats[stats_block::kLossPercent] < kLossEnough && !m_transfers.empty();
+    const StatsBlockView stats = Stats();
+    const bool well_fed =
+        stats.ReadyMs() > kReadySpanEnough && stats.LossPercent() < kLossEnough && !m_transfers.empty();
     if (well_fed) return;
     if (const PeerAddressSet* sources = m_session->SourcePeerSet()) {
         std::vector<PeerAddress> addresses;
@@ -393,9 +390,9 @@ uint32_t CPieceScheduler::MappedTransfers() const {
 bool CPieceScheduler::ChooseStart(uint32_t now) {
     if (Since(now, m_request_deadline) <= 0 && MappedTransfers() < kMinStartCandidates) return false;
     const uint32_t start = ChooseStartPiece();
-    const uint8_t* stats = Stats();
-    const uint64_t low = ReadU32(stats + stats_block::kSourceLow);
-    const uint64_t high = ReadU32(stats + stats_block::kSourceHigh);
+    const StatsBlockView stats = Stats();
+    const uint64_t low = stats.SourceLow();
+    const uint64_t high = stats.SourceHigh();
     // Piece 0 means "none": starting there would leave nothing to request for a minute.
     if (start == 0 || (low == 0 && high == 0)) return false;
     if (start + uint64_t{kStartRangeMargin} <= low || start >= high + kStartRangeMargin) return false;
@@ -406,9 +403,9 @@ bool CPieceScheduler::ChooseStart(uint32_t now) {
 }
 
 uint32_t CPieceScheduler::ChooseStartPiece() const {
-    const uint8_t* stats = Stats();
-    const uint64_t low = ReadU32(stats + stats_block::kSourceLow);
-    const uint64_t high = ReadU32(stats + stats_block::kSourceHigh);
+    const StatsBlockView stats = Stats();
+    const uint64_t low = stats.SourceLow();
+    const uint64_t high = stats.SourceHigh();
     uint32_t best = 0;
     uint32_t best_count = 0;
     for (const auto& [serial, transfer] : m_transfers) {

@@ -15,6 +15,7 @@
 #include "core_timer.h"
 #include "peer_address.h"
 #include "socket_event_sink.h"
+#include "stats_block.h"
 
 class CChannelSession;
 class CPeerTransfer;
@@ -106,7 +107,7 @@ private:
     using Candidates = std::multimap<uint32_t, CPeerTransfer*, std::greater<uint32_t>>;
 
     CStreamBuffer* Buffer() const;
-    uint8_t* Stats() const;
+    StatsBlockView Stats() const;
     uint16_t SysInfoWord(uint32_t offset) const;
     int32_t FreeTransferSlots() const;
 

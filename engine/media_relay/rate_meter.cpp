@@ -23,12 +23,12 @@ void CRateMeter::Reset() {
     WriteU32(m_bytes + kRateMeterStartTick, EngineTick());
 }
 
-void CRateMeter::AddA(uint32_t bytes) {
-    AddTo(kRateMeterTotalA, kRateMeterSlotsA, bytes);
+void CRateMeter::AddSent(uint32_t bytes) {
+    AddTo(kRateMeterTotalSent, kRateMeterSlotsSent, bytes);
 }
 
-void CRateMeter::AddB(uint32_t bytes) {
-    AddTo(kRateMeterTotalB, kRateMeterSlotsB, bytes);
+void CRateMeter::AddReceived(uint32_t bytes) {
+    AddTo(kRateMeterTotalReceived, kRateMeterSlotsReceived, bytes);
 }
 
 void CRateMeter::AddTo(uint32_t total_offset, uint32_t slots_offset, uint32_t bytes) {
@@ -40,8 +40,8 @@ void CRateMeter::AddTo(uint32_t total_offset, uint32_t slots_offset, uint32_t by
 void CRateMeter::Advance() {
     const uint32_t next = (SlotIndex() + 1) % kRateMeterSlots;
     WriteU32(m_bytes + kRateMeterSlotIndex, next);
-    WriteU32(m_bytes + kRateMeterSlotsA + 4 * next, 0);
-    WriteU32(m_bytes + kRateMeterSlotsB + 4 * next, 0);
+    WriteU32(m_bytes + kRateMeterSlotsSent + 4 * next, 0);
+    WriteU32(m_bytes + kRateMeterSlotsReceived + 4 * next, 0);
 }
 
 uint32_t CRateMeter::SlotIndex() const {
@@ -49,12 +49,12 @@ uint32_t CRateMeter::SlotIndex() const {
     return index < kRateMeterSlots ? index : 0;
 }
 
-uint32_t CRateMeter::TotalA() const {
-    return ReadU32(m_bytes + kRateMeterTotalA);
+uint32_t CRateMeter::TotalSent() const {
+    return ReadU32(m_bytes + kRateMeterTotalSent);
 }
 
-uint32_t CRateMeter::TotalB() const {
-    return ReadU32(m_bytes + kRateMeterTotalB);
+uint32_t CRateMeter::TotalReceived() const {
+    return ReadU32(m_bytes + kRateMeterTotalReceived);
 }
 
 uint64_t CRateMeter::SlotSum(uint32_t slots_offset) const {
@@ -67,26 +67,26 @@ uint32_t CRateMeter::Elapsed() const {
     return TickElapsed(EngineTick(), ReadU32(m_bytes + kRateMeterStartTick));
 }
 
-uint32_t CRateMeter::RateSinceStartA() const {
-    return BytesPerSecond(TotalA(), Elapsed());
+uint32_t CRateMeter::SendRateSinceStart() const {
+    return BytesPerSecond(TotalSent(), Elapsed());
 }
 
-uint32_t CRateMeter::RateSinceStartB() const {
-    return BytesPerSecond(TotalB(), Elapsed());
+uint32_t CRateMeter::ReceiveRateSinceStart() const {
+    return BytesPerSecond(TotalReceived(), Elapsed());
 }
 
 uint32_t CRateMeter::RateSinceStart() const {
-    return BytesPerSecond(uint64_t{TotalA()} + TotalB(), Elapsed());
+    return BytesPerSecond(uint64_t{TotalSent()} + TotalReceived(), Elapsed());
 }
 
-uint32_t CRateMeter::RecentRateA() const {
-    return BytesPerSecond(SlotSum(kRateMeterSlotsA), RecentWindow(Elapsed()));
+uint32_t CRateMeter::RecentSendRate() const {
+    return BytesPerSecond(SlotSum(kRateMeterSlotsSent), RecentWindow(Elapsed()));
 }
 
-uint32_t CRateMeter::RecentRateB() const {
-    return BytesPerSecond(SlotSum(kRateMeterSlotsB), RecentWindow(Elapsed()));
+uint32_t CRateMeter::RecentReceiveRate() const {
+    return BytesPerSecond(SlotSum(kRateMeterSlotsReceived), RecentWindow(Elapsed()));
 }
 
 uint32_t CRateMeter::RecentRate() const {
-    return BytesPerSecond(SlotSum(kRateMeterSlotsA) + SlotSum(kRateMeterSlotsB), RecentWindow(Elapsed()));
+    return BytesPerSecond(SlotSum(kRateMeterSlotsSent) + SlotSum(kRateMeterSlotsReceived), RecentWindow(Elapsed()));
 }

@@ -1,6 +1,7 @@
 // Byte counters kept inside the statistics block (56 bytes, little-endian), which give transfer
-// rates over the last five intervals and since a start tick. Two groups (A and B) count
-// whatever traffic the meter's user assigns them. The meter is a view over the block's bytes;
+// rates over the last five intervals and since a start tick. Two counter groups: bytes sent
+// (the first) and bytes received (the second), as every meter of the block counts them; the
+// figures of both together are the meter's rate. The meter is a view over the block's bytes;
 // any process can write them, so a slot index out of range is read as slot 0.
 #pragma once
 
@@ -8,10 +9,10 @@
 
 constexpr uint32_t kRateMeterSize = 56;
 constexpr uint32_t kRateMeterSlots = 5;
-constexpr uint32_t kRateMeterTotalA = 0;
-constexpr uint32_t kRateMeterSlotsA = 4;
-constexpr uint32_t kRateMeterTotalB = 24;
-constexpr uint32_t kRateMeterSlotsB = 28;
+constexpr uint32_t kRateMeterTotalSent = 0;
+constexpr uint32_t kRateMeterSlotsSent = 4;
+constexpr uint32_t kRateMeterTotalReceived = 24;
+constexpr uint32_t kRateMeterSlotsReceived = 28;
 constexpr uint32_t kRateMeterSlotIndex = 48;
 constexpr uint32_t kRateMeterStartTick = 52;
 // The recent rates cover at most the last five intervals of one second.
@@ -23,22 +24,22 @@ public:
 
     // All zero, start tick = now.
     void Reset();
-    void AddA(uint32_t bytes);
-    void AddB(uint32_t bytes);
-    // Moves to the next slot (after slot 4 back to 0) and clears it in both groups; called once
+    void AddSent(uint32_t bytes);
+    void AddReceived(uint32_t bytes);
+    // Moves to the next slot (after slot 4 back to 0) and clears it in both counters; called once
     // per interval by the meter's owner.
     void Advance();
 
     // Bytes per second, the fraction cut off; 0 when no time has passed since the start.
-    uint32_t RateSinceStartA() const;
-    uint32_t RateSinceStartB() const;
-    uint32_t RateSinceStart() const;  // both groups
-    uint32_t RecentRateA() const;
-    uint32_t RecentRateB() const;
-    uint32_t RecentRate() const;  // both groups
+    uint32_t SendRateSinceStart() const;
+    uint32_t ReceiveRateSinceStart() const;
+    uint32_t RateSinceStart() const;  // sent and received
+    uint32_t RecentSendRate() const;
+    uint32_t RecentReceiveRate() const;
+    uint32_t RecentRate() const;  // sent and received
 
-    uint32_t TotalA() const;
-    uint32_t TotalB() const;
+    uint32_t TotalSent() const;
+    uint32_t TotalReceived() const;
     uint32_t SlotIndex() const;  // always 0 to 4
 
 private:

@@ -7,10 +7,10 @@
 #include "engine_tick.h"
 #include "stream_buffer_owner.h"
 #include "stream_server.h"
-#include "stream_stats_offsets.h"
+#include "stats_block.h"
 #include "transfer_packets.h"
 
-using namespace stream_stats;
+using namespace stats_block;
 
 namespace {
 
@@ -58,7 +58,7 @@ bool CStreamBuffer::JumpTo(uint32_t number) {
     if (m_state == BUFFER_IDLE) return false;
     Reset();
     m_cursor = m_target = number;
-    Put32(m_stats, kJumpPiece, number);
+    StatsBlockView(m_stats).Put32(kJumpPiece, number);
     m_state = BUFFER_WAITING;
     if (m_server) {
         // The players restart with the stream: the headers come again with the data pieces.
@@ -76,7 +76,7 @@ void CStreamBuffer::Reset() {
     m_start_tick = m_start_time_stamp = 0;
     for (uint32_t offset : {kBufferFirst, kBufferLast, kCursor, kJumpPiece, kPlayedPieces, kWindowLength,
                             kWindowCount})
-        Put32(m_stats, offset, 0);
+        StatsBlockView(m_stats).Put32(offset, 0);
 }
 
 void CStreamBuffer::DeliverPiece(std::unique_ptr<CPiece> piece) {
@@ -94,8 +94,8 @@ void CStreamBuffer::DeliverPiece(std::unique_ptr<CPiece> piece) {
 
 void CStreamBuffer::CheckJump(const CPiece& piece) {
     const uint32_t n = piece.Number();
-    const uint32_t source_low = Get32(m_stats, kSourceLow);
-    const uint32_t source_high = Get32(m_stats, kSourceHigh);
+    const uint32_t source_low = StatsBlockView(m_stats).Get32(kSourceLow);
+    const uint32_t source_high = StatsBlockView(m_stats).Get32(kSourceHigh);
     if (n > m_cursor + kJumpAhead && n < source_high + 4000 && n + 2000 > source_low) JumpTo(n);
     if (!piece.IsData()) return;
     // A later number stamped earlier than the cursor piece: the source restarted its clock.
@@ -137,7 +137,7 @@ void CStreamBuffer::EraseEntry(uint32_t number) {
 
 void CStreamBuffer::CountPlayed() {
     ++m_played;
-    Increment32(m_stats, kPlayedPieces);
+    StatsBlockView(m_stats).Increment32(kPlayedPieces);
 }
 
 CPiece* CStreamBuffer::GetPiece(uint32_t number) const {
@@ -158,8 +158,8 @@ bool CStreamBuffer::AddPieceRequest(uint32_t number, CPeerTransfer* requester) {
 }
 
 int64_t CStreamBuffer::ReadyTime() const {
-    const uint32_t loss = std::min<uint32_t>(Get8(m_stats, kLossPercent), 100);
-    return static_cast<int64_t>((100.0 - loss) * Get32(m_stats, kReadyMs) * 0.01);
+    const uint32_t loss = std::min<uint32_t>(StatsBlockView(m_stats).Get8(kLossPercent), 100);
+    return static_cast<int64_t>((100.0 - loss) * StatsBlockView(m_stats).Get32(kReadyMs) * 0.01);
 }
 
 void CStreamBuffer::OnTimer(CCoreTimer*) {
@@ -262,36 +262,36 @@ void CStreamBuffer::Evict() {
 void CStreamBuffer::PublishFigures() {
     const uint32_t first = FirstDataPiece();
     const uint32_t last = LastDataPiece();
-    Put32(m_stats, kFirstHeld, first);
-    Put32(m_stats, kLastHeld, last);
+    StatsBlockView(m_stats).Put32(kFirstHeld, first);
+    StatsBlockView(m_stats).Put32(kLastHeld, last);
     PublishLoss(first);
     PublishWindow(first);
-    Put32(m_stats, kBufferFirst, first);
-    Put32(m_stats, kBufferLast, last);
-    Put32(m_stats, kCursor, m_cursor);
-    Put32(m_stats, kTargetPiece, m_target);
-    Put32(m_stats, kZeroWord, 0);
+    StatsBlockView(m_stats).Put32(kBufferFirst, first);
+    StatsBlockView(m_stats).Put32(kBufferLast, last);
+    StatsBlockView(m_stats).Put32(kCursor, m_cursor);
+    StatsBlockView(m_stats).Put32(kTargetPiece, m_target);
+    StatsBlockView(m_stats).Put32(kZeroWord, 0);
     PublishReadySpan(first);
 }
 
 void CStreamBuffer::PublishLoss(uint32_t first) {
     const uint32_t span = std::max(m_cursor - first + 1, kMinimumLossSpan);
     const uint64_t loss = span > m_played ? static_cast<uint64_t>(span - m_played) * 100 / span : 0;
-    Put8(m_stats, kLossPercent, static_cast<uint8_t>(loss));
+    StatsBlockView(m_stats).Put8(kLossPercent, static_cast<uint8_t>(loss));
 }
 
 void CStreamBuffer::PublishWindow(uint32_t first) {
     const CPiece* first_piece = m_index.FindDataPiece(first);
     const CPiece* cursor_piece = m_index.FindDataPiece(m_cursor);
     if (!first_piece || !cursor_piece) {
-        Put32(m_stats, kWindowCount, 0);
-        Put32(m_stats, kWindowLength, 10);
+        StatsBlockView(m_stats).Put32(kWindowCount, 0);
+        StatsBlockView(m_stats).Put32(kWindowLength, 10);
     } else if (cursor_piece->TimeStamp() - first_piece->TimeStamp() >= kKeepBehindMs) {
-        Put32(m_stats, kWindowCount, m_played);
-        Put32(m_stats, kWindowLength, m_cursor - first + 1);
+        StatsBlockView(m_stats).Put32(kWindowCount, m_played);
+        StatsBlockView(m_stats).Put32(kWindowLength, m_cursor - first + 1);
     } else {
-        Put32(m_stats, kWindowLength, m_target - first + 1);
-        Put32(m_stats, kWindowCount, static_cast<uint32_t>(m_ready));
+        StatsBlockView(m_stats).Put32(kWindowLength, m_target - first + 1);
+        StatsBlockView(m_stats).Put32(kWindowCount, static_cast<uint32_t>(m_ready));
     }
 }
 
@@ -303,7 +303,7 @@ void CStreamBuffer::PublishReadySpan(uint32_t first) {
         const CPiece* piece = it->second.piece.get();
         if (!piece || !piece->IsData()) continue;
         if (piece->TimeStamp() > first_piece->TimeStamp())
-            Put32(m_stats, kReadyMs, piece->TimeStamp() - first_piece->TimeStamp());
+            StatsBlockView(m_stats).Put32(kReadyMs, piece->TimeStamp() - first_piece->TimeStamp());
         return;
     }
 }

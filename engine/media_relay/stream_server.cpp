@@ -6,9 +6,9 @@
 #include "http_stream_session.h"
 #include "relay_results.h"
 #include "stream_buffer.h"
-#include "stream_stats_offsets.h"
+#include "stats_block.h"
 
-using namespace stream_stats;
+using namespace stats_block;
 
 CStreamServer::CStreamServer(CStreamBuffer* buffer, uint16_t port)
     : m_state(SERVER_NEW),
@@ -36,7 +36,7 @@ void CStreamServer::OpenListener() {
         const int result = m_listener->Open(port);
         if (m_listener->IsOpen()) {
             m_port = static_cast<uint16_t>(port);
-            Put16(m_buffer ? m_buffer->StatsBlock() : nullptr, kStreamPort, m_port);
+            StatsBlockView(m_buffer ? m_buffer->StatsBlock() : nullptr).Put16(kStreamPort, m_port);
             return;
         }
         if (result != kNetPortInUse && result != kNetRetryable) {
@@ -87,10 +87,10 @@ void CStreamServer::SwitchTo(uint32_t header_id) {
     if (!header) return;
     m_reader.reset();
     m_reader.reset(new CPieceReader(m_buffer, this, header));
-    uint8_t* stats = m_buffer ? m_buffer->StatsBlock() : nullptr;
+    StatsBlockView stats(m_buffer ? m_buffer->StatsBlock() : nullptr);
     // A header no session can serve leaves the server without one: players are refused.
     if (!m_reader->HasSession()) m_reader.reset();
-    Put16(stats, kSessionKind, m_reader ? m_reader->Kind() : 0);
+    stats.Put16(kSessionKind, m_reader ? m_reader->Kind() : 0);
     if (m_reader) m_reader->Start(m_mode, m_window_ms, m_lead_ms);
     m_current_header = header_id;
     TrimHeaders();
@@ -113,7 +113,7 @@ void CStreamServer::NewPieces(uint32_t first, uint32_t last) {
     if (m_reader) m_reader->NewPieces(first, last);
     if (first == 0 || last == 0 || !m_buffer) return;
     MoveWindowPiece(first, last);
-    Put32(m_buffer->StatsBlock(), kWindowPiece, m_window_piece);
+    StatsBlockView(m_buffer->StatsBlock()).Put32(kWindowPiece, m_window_piece);
     const CPiece* window = m_buffer->Index().FindDataPiece(m_window_piece);
     if (window && window->HeaderId() != m_current_header) SwitchTo(window->HeaderId());
 }

@@ -6,6 +6,11 @@
 #include "guid_text.h"
 #include "ipv4_text.h"
 #include "json_line.h"
+#include "peer_entry.h"
+#include "rate_meter.h"
+#include "stats_block.h"
+
+using namespace stats_block;
 
 namespace {
 enum class Kind { U8, U16, U32, U32Pair, U16Triple, Ip, Guid, Text };
@@ -26,22 +31,33 @@ uint16_t U16(const uint8_t* b, uint32_t at) {
     return v;
 }
 
+constexpr uint32_t kOwnSent = kRateMeter + kRateMeterTotalSent;
+constexpr uint32_t kOwnReceived = kRateMeter + kRateMeterTotalReceived;
+
 constexpr Field kChannelFields[] = {
-    {"ctype", 132, Kind::U32},       {"text1", 222, Kind::Text},        {"text2", 286, Kind::Text},
-    {"stream_port", 356, Kind::U16}, {"kind", 358, Kind::U16},          {"src", 360, Kind::U32Pair},    {"src_tick", 368, Kind::U32},      {"peer_id", 628, Kind::Guid},
-    {"own_ip", 652, Kind::Ip},       {"own_tcp", 656, Kind::U16},       {"own_udp", 658, Kind::U16},
-    {"public_ip", 660, Kind::Ip},    {"send_k", 666, Kind::U16},        {"free", 668, Kind::U8},
-    {"out", 669, Kind::U8},          {"in", 670, Kind::U8},             {"loss", 671, Kind::U8},
-    {"held", 672, Kind::U32Pair},     {"sent", 680, Kind::U32},
-    {"recv", 704, Kind::U32},        {"state", 780, Kind::U16},         {"cursor", 796, Kind::U32},
-    {"last_sent", 800, Kind::U32},   {"last_jump", 804, Kind::U32},     {"played", 808, Kind::U32},
-    {"window_len", 812, Kind::U32},  {"window_count", 816, Kind::U32},  {"ready_ms", 820, Kind::U32},
-    {"pool", 824, Kind::U16Triple},
-    {"pending", 830, Kind::U32},     {"transfers", 1092, Kind::U16},    {"target", 41032, Kind::U32},
-    {"window_piece", 41044, Kind::U32},
+    {"ctype", kComponentType, Kind::U32},    {"text1", kText1, Kind::Text},
+    {"text2", kText2, Kind::Text},           {"stream_port", kStreamPort, Kind::U16},
+    {"kind", kSessionKind, Kind::U16},       {"src", kSourceLow, Kind::U32Pair},
+    {"src_tick", kSourceTick, Kind::U32},    {"peer_id", kOwnPeerId, Kind::Guid},
+    {"own_ip", kOwnIPv4, Kind::Ip},          {"own_tcp", kOwnTcpPort, Kind::U16},
+    {"own_udp", kOwnUdpPort, Kind::U16},     {"public_ip", kPublicIPv4, Kind::Ip},
+    {"send_k", kSendRateK, Kind::U16},       {"free", kFreeSlots, Kind::U8},
+    {"out", kOutgoing, Kind::U8},            {"in", kIncoming, Kind::U8},
+    {"loss", kLossPercent, Kind::U8},        {"held", kFirstHeld, Kind::U32Pair},
+    {"sent", kOwnSent, Kind::U32},           {"recv", kOwnReceived, Kind::U32},
+    {"state", kState, Kind::U16},            {"cursor", kCursor, Kind::U32},
+    {"last_sent", kLastSentPiece, Kind::U32}, {"last_jump", kJumpPiece, Kind::U32},
+    {"played", kPlayedPieces, Kind::U32},    {"window_len", kWindowLength, Kind::U32},
+    {"window_count", kWindowCount, Kind::U32}, {"ready_ms", kReadyMs, Kind::U32},
+    {"pool", kCandidateCount, Kind::U16Triple}, {"pending", kPendingConnects, Kind::U32},
+    {"transfers", kLiveTransfers, Kind::U16}, {"target", kTargetPiece, Kind::U32},
+    {"window_piece", kWindowPiece, Kind::U32},
 };
-constexpr Field kFullFields[] = {{"held_first_copy", 788, Kind::U32}, {"held_last_copy", 792, Kind::U32},
-                                 {"w41040", 41040, Kind::U32}};
+static_assert(kLastHeld == kFirstHeld + 4 && kSourceHigh == kSourceLow + 4);
+static_assert(kMeasuredCount == kCandidateCount + 2 && kInUseCount == kCandidateCount + 4);
+constexpr Field kFullFields[] = {{"held_first_copy", kBufferFirst, Kind::U32},
+                                 {"held_last_copy", kBufferLast, Kind::U32},
+                                 {"w41040", kZeroWord, Kind::U32}};
 
 void AddField(JsonObject& json, const uint8_t* b, uint32_t size, const Field& f) {
     static constexpr uint32_t kWidth[] = {1, 2, 4, 8, 6, 4, 16, 64};
@@ -63,12 +79,13 @@ void AddField(JsonObject& json, const uint8_t* b, uint32_t size, const Field& f)
     }
 }
 
-// Recent rate of a rate meter: its five slots over at most the last 5 s.
+// Recent rate of the own rate meter: one counter's five slots over at most the last 5 s, the
+// span at least 1 ms (unlike the meter's own figure, which is 0 before any time has passed).
 long long RecentRate(const uint8_t* b, uint32_t slots, uint32_t now) {
     uint64_t sum = 0;
-    for (uint32_t i = 0; i < 5; ++i) sum += U32(b, slots + 4 * i);
-    uint32_t span = now - U32(b, 732);
-    if (span > 5000) span = 5000;
+    for (uint32_t i = 0; i < kRateMeterSlots; ++i) sum += U32(b, kRateMeter + slots + 4 * i);
+    uint32_t span = now - U32(b, kRateMeter + kRateMeterStartTick);
+    if (span > kRecentRateWindowMs) span = kRecentRateWindowMs;
     if (span == 0) span = 1;
     return static_cast<long long>(sum * 1000 / span);
 }
@@ -76,32 +93,35 @@ long long RecentRate(const uint8_t* b, uint32_t slots, uint32_t now) {
 std::string PeerTable(const uint8_t* b, uint32_t size) {
     std::string list = "[";
     bool first = true;
-    for (uint32_t k = 0; k < 256; ++k) {
-        const uint32_t at = 1096 + 156 * k;
-        if (at + 156 > size) break;
-        const uint8_t* e = b + at;
-        if (e[152] == 0) continue;
+    for (uint32_t k = 0; k < kPeerTableEntries; ++k) {
+        const uint32_t at = kPeerTable + kPeerEntrySize * k;
+        if (at + kPeerEntrySize > size) break;
+        const PeerEntry entry = PeerEntry::ReadOnly(b + at);
+        if (entry.IsFree()) continue;
         std::string requests = "[";
-        for (int i = 0; i < 8; ++i) requests += (i ? ", " : "") + std::to_string(U32(e, 120 + 4 * i));
+        for (uint32_t i = 0; i < kPeerEntryRequestSlots; ++i)
+            requests += (i ? ", " : "") + std::to_string(entry.RequestAt(i));
         requests += "]";
+        const PeerAddress stated = entry.StatedAddress();
+        const CRateMeter meter = entry.Meter();
         list += (first ? "" : ", ") + JsonObject()
                                           .Int("i", k)
-                                          .Int("state", e[152])
-                                          .Int("incoming", e[153])
-                                          .Int("source", e[154])
-                                          .Str("id", GuidBraceText(e))
-                                          .Str("ip", IPv4Text(U32(e, 24)))
-                                          .Int("tcp", U16(e, 28))
-                                          .Int("udp", U16(e, 30))
-                                          .Str("far_ip", IPv4Text(U32(e, 32)))
-                                          .Int("free_slots", e[40])
-                                          .Int("map_first", U32(e, 44))
-                                          .Int("map_end", U32(e, 48))
-                                          .Int("sent", U32(e, 52))
-                                          .Int("recv", U32(e, 76))
-                                          .Int("outstanding", U32(e, 108))
-                                          .Int("window", U32(e, 112))
-                                          .Int("lost", U32(e, 116))
+                                          .Int("state", static_cast<int>(entry.State()))
+                                          .Int("incoming", entry.IsIncoming())
+                                          .Int("source", entry.IsSource())
+                                          .Str("id", GuidBraceText(entry.PeerId()))
+                                          .Str("ip", IPv4Text(stated.ipv4))
+                                          .Int("tcp", stated.tcp_port)
+                                          .Int("udp", stated.udp_port)
+                                          .Str("far_ip", IPv4Text(entry.ConnectionIPv4()))
+                                          .Int("free_slots", entry.FreeSlots())
+                                          .Int("map_first", entry.MapFirst())
+                                          .Int("map_end", entry.MapEnd())
+                                          .Int("sent", meter.TotalSent())
+                                          .Int("recv", meter.TotalReceived())
+                                          .Int("outstanding", entry.Outstanding())
+                                          .Int("window", entry.Window())
+                                          .Int("lost", entry.Lost())
                                           .Raw("requests", requests)
                                           .Text();
         first = false;
@@ -111,7 +131,7 @@ std::string PeerTable(const uint8_t* b, uint32_t size) {
 }  // namespace
 
 std::string StatsBlockName(const uint8_t* guid) {
-    return "OS_SYS_META" + GuidBraceText(guid);
+    return kNamePrefix + GuidBraceText(guid);
 }
 
 void PrintStats(const uint8_t* guid, const uint8_t* b, uint32_t size, bool peers, bool full) {
@@ -119,7 +139,9 @@ void PrintStats(const uint8_t* guid, const uint8_t* b, uint32_t size, bool peers
     JsonObject json;
     json.Str("guid", GuidBraceText(guid)).Int("t", now);
     for (const Field& f : kChannelFields) AddField(json, b, size, f);
-    if (size >= 736) json.Int("sent_Bps", RecentRate(b, 684, now)).Int("recv_Bps", RecentRate(b, 708, now));
+    if (size >= kRateMeter + kRateMeterSize)
+        json.Int("sent_Bps", RecentRate(b, kRateMeterSlotsSent, now))
+            .Int("recv_Bps", RecentRate(b, kRateMeterSlotsReceived, now));
     if (full) {
         for (const Field& f : kFullFields) AddField(json, b, size, f);
     }

@@ -21,7 +21,7 @@
 #include "stream_buffer.h"
 #include "stream_buffer_owner.h"
 #include "stream_server.h"
-#include "stream_stats_offsets.h"
+#include "stats_block.h"
 #include "test_binding.h"
 
 namespace {
@@ -41,7 +41,7 @@ struct Options {
 
 class DemoOwner : public CStreamBufferOwner {
 public:
-    DemoOwner() : m_stats(stream_stats::kBlockSize, 0) {}
+    DemoOwner() : m_stats(stats_block::kSize, 0) {}
     uint8_t* StatsBlock() override { return m_stats.data(); }
     bool IsLiveTransfer(CPeerTransfer*) override { return false; }
     void RequestPiece(CPeerTransfer*, uint32_t, uint32_t) override {}

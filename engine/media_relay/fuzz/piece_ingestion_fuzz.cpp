@@ -15,14 +15,14 @@
 #include "stream_buffer.h"
 #include "stream_buffer_owner.h"
 #include "stream_server.h"
-#include "stream_stats_offsets.h"
+#include "stats_block.h"
 #include "wire_bytes.h"
 
 namespace {
 
 class Owner : public CStreamBufferOwner {
 public:
-    Owner() : stats(stream_stats::kBlockSize, 0) {}
+    Owner() : stats(stats_block::kSize, 0) {}
     uint8_t* StatsBlock() override { return stats.data(); }
     bool IsLiveTransfer(CPeerTransfer*) override { return true; }
     void RequestPiece(CPeerTransfer*, uint32_t, uint32_t) override {}
@@ -94,8 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             buffer.OnTimer(nullptr);
             break;
         case 3:
-            stream_stats::Put32(owner.stats.data(), stream_stats::kSourceLow, base + in.U16());
-            stream_stats::Put32(owner.stats.data(), stream_stats::kSourceHigh, base + in.U32() % 0x10000);
+            StatsBlockView(owner.stats.data()).Put32(stats_block::kSourceLow, base + in.U16());
+            StatsBlockView(owner.stats.data()).Put32(stats_block::kSourceHigh, base + in.U32() % 0x10000);
             break;
         case 4: {
             const int socket = fake_engine::detail::NewSocket();

@@ -8,7 +8,7 @@
 #include "stream_buffer.h"
 #include "stream_buffer_owner.h"
 #include "stream_server.h"
-#include "stream_stats_offsets.h"
+#include "stats_block.h"
 #include "test_binding.h"
 
 namespace {
@@ -59,7 +59,7 @@ TEST_F(EngineLiveTest, TimersExpireThroughTheMessageQueue) {
 
 TEST_F(EngineLiveTest, TheStreamServerMovesPastPortsInUse) {
     // Two neighbouring free ports, taken here, in front of the server's first choice.
-    std::vector<uint8_t> stats(stream_stats::kBlockSize, 0);
+    std::vector<uint8_t> stats(stats_block::kSize, 0);
     struct Owner : CStreamBufferOwner {
         explicit Owner(uint8_t* block) : block(block) {}
         uint8_t* StatsBlock() override { return block; }
@@ -79,7 +79,7 @@ TEST_F(EngineLiveTest, TheStreamServerMovesPastPortsInUse) {
     CStreamServer server(&buffer, static_cast<uint16_t>(base));
     ASSERT_TRUE(server.IsListening());
     EXPECT_GE(server.Port(), base + 2);
-    EXPECT_EQ(ReadU16(stats.data() + stream_stats::kStreamPort), server.Port());
+    EXPECT_EQ(ReadU16(stats.data() + stats_block::kStreamPort), server.Port());
 }
 
 }  // namespace

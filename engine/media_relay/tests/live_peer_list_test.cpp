@@ -96,7 +96,7 @@ TEST_F(PeerTable, NeverWritesMoreThanTheCapacity) {
 TEST(PeerEntry, ResetClearsTheEntryAndStartsItsRateMeter) {
     SetEngineTickSource(&TestClock);
     std::vector<uint8_t> entries(2 * kPeerEntrySize, 0xEE);
-    ResetPeerEntry(entries.data());
+    PeerEntry(entries.data()).Reset();
     std::vector<uint8_t> expected(kPeerEntrySize, 0);
     expected[kPeerEntryRateMeter + kRateMeterStartTick + 0] = 0x04;
     expected[kPeerEntryRateMeter + kRateMeterStartTick + 1] = 0x03;

@@ -34,7 +34,7 @@ TEST_F(PeerTransferTest, GreetsAndIsEstablishedByAValidHello) {
     ASSERT_EQ(hellos.size(), 1u);
     EXPECT_EQ(hellos[0].size(), kHelloLength);
     EXPECT_TRUE(transfer->IsEstablished());
-    const uint8_t* entry = transfer->Entry();
+    const uint8_t* entry = transfer->Entry().Bytes();
     EXPECT_EQ(ReadU16(entry + kPeerEntryTcpPort), 9001);
     EXPECT_EQ(ReadU16(entry + kPeerEntryUdpPort), 9501);
     EXPECT_EQ(ReadU32(entry + kPeerEntryMapFirst), kFirst);
@@ -169,8 +169,8 @@ TEST_P(PeerTransferWindowTest, FollowsTheDeliveryRate) {
         }
     }
     EXPECT_EQ(transfer->Window(), GetParam().window_after_last);
-    EXPECT_EQ(ReadU32(transfer->Entry() + kPeerEntryWindow), transfer->Window());
-    EXPECT_EQ(ReadU32(transfer->Entry() + kPeerEntryOutstanding), 0u);
+    EXPECT_EQ(ReadU32(transfer->Entry().Bytes() + kPeerEntryWindow), transfer->Window());
+    EXPECT_EQ(ReadU32(transfer->Entry().Bytes() + kPeerEntryOutstanding), 0u);
 }
 
 TEST_F(PeerTransferTest, ASlowSampleOfZeroEndsAPlainTransfer) {
@@ -192,10 +192,10 @@ TEST_F(PeerTransferTest, RequestsAreNotifiedAndTimeOutWith3026) {
     ASSERT_TRUE(Buffer().AddPieceRequest(kFirst + 5, transfer));
     ASSERT_TRUE(transfer->RequestPiece(kFirst + 5, 5000));
     EXPECT_FALSE(transfer->RequestPiece(kFirst + 5, 5000)) << "already outstanding";
-    const uint32_t far_end = ReadU32(transfer->Entry() + kPeerEntryConnectionIPv4);
+    const uint32_t far_end = ReadU32(transfer->Entry().Bytes() + kPeerEntryConnectionIPv4);
     ASSERT_EQ(session->notices.size(), 1u);
     EXPECT_EQ(session->notices[0], (Notice{CPeerTransfer::kNotifyRequested, far_end, kFirst + 5}));
-    EXPECT_EQ(ReadU32(transfer->Entry() + kPeerEntryRequests), kFirst + 5);
+    EXPECT_EQ(ReadU32(transfer->Entry().Bytes() + kPeerEntryRequests), kFirst + 5);
 
     fake_net::Advance(5000);  // across the tick wrap
     transfer->CheckRequestTimeouts();
@@ -225,7 +225,7 @@ TEST_F(PeerTransferTest, PieceUnavailableForgetsTheRequest) {
     EXPECT_EQ(transfer->Requests().Count(), 1u);
     Send(socket, Unavailable(kFirst + 3));
     EXPECT_EQ(transfer->Requests().Count(), 0u);
-    EXPECT_EQ(ReadU32(transfer->Entry() + kPeerEntryLost), 1u);
+    EXPECT_EQ(ReadU32(transfer->Entry().Bytes() + kPeerEntryLost), 1u);
     EXPECT_FALSE(transfer->PeerMap().Has(kFirst + 3));
     EXPECT_TRUE(Buffer().IsPieceWanted(kFirst + 3));
     EXPECT_EQ(EndsPosted(), 0u);
@@ -333,7 +333,7 @@ TEST_F(PeerTransferTest, GivesBackItsEntryRequestsAndSlotsWhenRemoved) {
     NewPass();
     ASSERT_TRUE(Buffer().AddPieceRequest(kFirst + 1, transfer));
     ASSERT_TRUE(transfer->RequestPiece(kFirst + 1, 5000));
-    uint8_t* entry = transfer->Entry();
+    uint8_t* entry = transfer->Entry().Bytes();
 
     Send(socket, Control(kControlClose, {}));
     ASSERT_EQ(EndsPosted(), 1u);

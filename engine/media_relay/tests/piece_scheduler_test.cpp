@@ -173,7 +173,7 @@ TEST_F(SchedulerTest, ClosesTheSlowestNonSourceTransfersWhenFewSlotsAreLeft) {
     for (uint32_t k = 1; k <= 9; ++k) {
         const int s = AcceptPeer(k, /*preferred=*/k == 9);
         // Rates rise with k; the source peer is the slowest of all.
-        CRateMeter(TransferOn(s)->Entry() + kPeerEntryRateMeter).AddB(k == 9 ? 0 : 10000 * k);
+        CRateMeter(TransferOn(s)->Entry().Bytes() + kPeerEntryRateMeter).AddReceived(k == 9 ? 0 : 10000 * k);
         sockets.push_back(s);
     }
     ASSERT_TRUE(Scheduler().StartScheduler(0, nullptr));

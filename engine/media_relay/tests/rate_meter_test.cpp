@@ -62,16 +62,16 @@ TEST_F(RateMeterTest, ResetZeroesAllAndStartsNow) {
 
 TEST_F(RateMeterTest, GroupsCountIntoTotalsAndTheCurrentSlot) {
     meter.Reset();
-    meter.AddA(1000);
-    meter.AddA(24);
-    meter.AddB(300);
+    meter.AddSent(1000);
+    meter.AddSent(24);
+    meter.AddReceived(300);
     meter.Advance();
-    meter.AddB(5);
-    EXPECT_EQ(Word(bytes() + 0), 1024u);   // total A
-    EXPECT_EQ(Word(bytes() + 4), 1024u);   // A slot 0
-    EXPECT_EQ(Word(bytes() + 24), 305u);   // total B
-    EXPECT_EQ(Word(bytes() + 28), 300u);   // B slot 0
-    EXPECT_EQ(Word(bytes() + 32), 5u);     // B slot 1
+    meter.AddReceived(5);
+    EXPECT_EQ(Word(bytes() + 0), 1024u);   // total sent
+    EXPECT_EQ(Word(bytes() + 4), 1024u);   // sent, slot 0
+    EXPECT_EQ(Word(bytes() + 24), 305u);   // total received
+    EXPECT_EQ(Word(bytes() + 28), 300u);   // received, slot 0
+    EXPECT_EQ(Word(bytes() + 32), 5u);     // received, slot 1
     EXPECT_EQ(Word(bytes() + 48), 1u);     // slot index
     EXPECT_TRUE(GuardsIntact());
 }
@@ -97,8 +97,8 @@ TEST_F(RateMeterTest, AdvanceClearsEachSlotOnceInFiveAndNeverTheTotals) {
         EXPECT_EQ(Word(bytes() + 4 + 4 * i), 0u) << "A slot " << i;
         EXPECT_EQ(Word(bytes() + 28 + 4 * i), 0u) << "B slot " << i;
     }
-    EXPECT_EQ(meter.TotalA(), 777u);
-    EXPECT_EQ(meter.TotalB(), 888u);
+    EXPECT_EQ(meter.TotalSent(), 777u);
+    EXPECT_EQ(meter.TotalReceived(), 888u);
 }
 
 TEST_F(RateMeterTest, Rates) {
@@ -106,7 +106,7 @@ TEST_F(RateMeterTest, Rates) {
         uint32_t elapsed;
         uint32_t since_a, since_b, since_both, recent_a, recent_b, recent_both;
     };
-    // 5000 bytes in group A and 1000 in group B, all in the current slot.
+    // 5000 bytes sent and 1000 received, all in the current slot.
     const Case cases[] = {
         {0, 0, 0, 0, 0, 0, 0},                           // no time passed
         {2500, 2000, 400, 2400, 2000, 400, 2400},        // recent rate divides by 2500
@@ -117,14 +117,14 @@ TEST_F(RateMeterTest, Rates) {
     for (const Case& c : cases) {
         g_now = 1000;
         meter.Reset();
-        meter.AddA(5000);
-        meter.AddB(1000);
+        meter.AddSent(5000);
+        meter.AddReceived(1000);
         g_now = 1000 + c.elapsed;
-        EXPECT_EQ(meter.RateSinceStartA(), c.since_a) << c.elapsed;
-        EXPECT_EQ(meter.RateSinceStartB(), c.since_b) << c.elapsed;
+        EXPECT_EQ(meter.SendRateSinceStart(), c.since_a) << c.elapsed;
+        EXPECT_EQ(meter.ReceiveRateSinceStart(), c.since_b) << c.elapsed;
         EXPECT_EQ(meter.RateSinceStart(), c.since_both) << c.elapsed;
-        EXPECT_EQ(meter.RecentRateA(), c.recent_a) << c.elapsed;
-        EXPECT_EQ(meter.RecentRateB(), c.recent_b) << c.elapsed;
+        EXPECT_EQ(meter.RecentSendRate(), c.recent_a) << c.elapsed;
+        EXPECT_EQ(meter.RecentReceiveRate(), c.recent_b) << c.elapsed;
         EXPECT_EQ(meter.RecentRate(), c.recent_both) << c.elapsed;
     }
 }
@@ -132,14 +132,14 @@ TEST_F(RateMeterTest, Rates) {
 TEST_F(RateMeterTest, RatesAcrossTheClockWrapAndAtTheLimit) {
     g_now = 0xFFFFF000;
     meter.Reset();
-    meter.AddA(5000);
+    meter.AddSent(5000);
     g_now = 0x00000388;  // 5000 ms later
-    EXPECT_EQ(meter.RateSinceStartA(), 1000u);
-    EXPECT_EQ(meter.RecentRateA(), 1000u);
+    EXPECT_EQ(meter.SendRateSinceStart(), 1000u);
+    EXPECT_EQ(meter.RecentSendRate(), 1000u);
 
     meter.Reset();
-    meter.AddA(0xFFFFFFFF);
-    meter.AddB(0xFFFFFFFF);
+    meter.AddSent(0xFFFFFFFF);
+    meter.AddReceived(0xFFFFFFFF);
     g_now += 1;
     EXPECT_EQ(meter.RateSinceStart(), 0xFFFFFFFFu) << "a rate beyond 32 bits is cut to the largest";
 }
@@ -149,8 +149,8 @@ TEST_F(RateMeterTest, SlotIndexOutOfRangeIsReadAsZero) {
         meter.Reset();
         PutWord(bytes() + 48, bad);  // another process wrote the shared block
         EXPECT_EQ(meter.SlotIndex(), 0u) << bad;
-        meter.AddA(7);
-        meter.AddB(9);
+        meter.AddSent(7);
+        meter.AddReceived(9);
         EXPECT_TRUE(GuardsIntact()) << "index " << bad << " wrote outside the meter";
         EXPECT_EQ(Word(bytes() + 4), 7u) << bad;
         EXPECT_EQ(Word(bytes() + 28), 9u) << bad;

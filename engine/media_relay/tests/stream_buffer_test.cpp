@@ -7,19 +7,19 @@
 #include "stream_buffer.h"
 #include "stream_buffer_owner.h"
 #include "stream_server.h"
-#include "stream_stats_offsets.h"
+#include "stats_block.h"
 #include "transfer_packets.h"
 
 namespace {
 
 using namespace piece_builder;
-using namespace stream_stats;
+using namespace stats_block;
 
 constexpr uint32_t kHeader = 1000000;
 
 class TestOwner : public CStreamBufferOwner {
 public:
-    TestOwner() : stats(kBlockSize, 0) {}
+    TestOwner() : stats(kSize, 0) {}
     uint8_t* StatsBlock() override { return stats.data(); }
     bool IsLiveTransfer(CPeerTransfer* transfer) override { return transfer == live; }
     void RequestPiece(CPeerTransfer* transfer, uint32_t piece, uint32_t timeout_ms) override {
@@ -50,8 +50,8 @@ protected:
         buffer.reset();
     }
 
-    uint32_t Stat(uint32_t offset) { return Get32(owner.stats.data(), offset); }
-    void SetStat(uint32_t offset, uint32_t value) { Put32(owner.stats.data(), offset, value); }
+    uint32_t Stat(uint32_t offset) { return StatsBlockView(owner.stats.data()).Get32(offset); }
+    void SetStat(uint32_t offset, uint32_t value) { StatsBlockView(owner.stats.data()).Put32(offset, value); }
     void SetSourceRange(uint32_t low, uint32_t high) {
         SetStat(kSourceLow, low);
         SetStat(kSourceHigh, high);

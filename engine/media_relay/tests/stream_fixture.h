@@ -15,7 +15,7 @@
 #include "stream_buffer.h"
 #include "stream_buffer_owner.h"
 #include "stream_server.h"
-#include "stream_stats_offsets.h"
+#include "stats_block.h"
 
 namespace stream_fixture {
 
@@ -23,7 +23,7 @@ constexpr uint32_t kHeader = 1000000;
 
 class StatsOwner : public CStreamBufferOwner {
 public:
-    StatsOwner() : stats(stream_stats::kBlockSize, 0) {}
+    StatsOwner() : stats(stats_block::kSize, 0) {}
     uint8_t* StatsBlock() override { return stats.data(); }
     bool IsLiveTransfer(CPeerTransfer*) override { return false; }
     void RequestPiece(CPeerTransfer*, uint32_t, uint32_t) override {}
@@ -46,7 +46,7 @@ protected:
         buffer.reset();
     }
 
-    uint32_t Stat(uint32_t offset) { return stream_stats::Get32(owner.stats.data(), offset); }
+    uint32_t Stat(uint32_t offset) { return StatsBlockView(owner.stats.data()).Get32(offset); }
     uint16_t Stat16(uint32_t offset) { return ReadU16(owner.stats.data() + offset); }
 
     void AddHeader(uint16_t type, const std::string& data, const std::string& prefix = "",

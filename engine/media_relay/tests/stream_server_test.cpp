@@ -7,7 +7,7 @@
 namespace {
 
 using namespace stream_fixture;
-using namespace stream_stats;
+using namespace stats_block;
 using piece_builder::Data;
 using piece_builder::Header;
 
@@ -42,7 +42,7 @@ TEST_F(StreamServerTest, AnyOtherBindFailureOrTheLastPortGivesUpWithoutPublishin
         fake_engine::Get().bind_results = c.results;
         fake_engine::Get().bound_ports.clear();
         fake_engine::Get().log_lines = 0;
-        Put16(owner.stats.data(), kStreamPort, 0);
+        StatsBlockView(owner.stats.data()).Put16(kStreamPort, 0);
         CStreamServer lonely(buffer.get(), c.first_port);
         EXPECT_FALSE(lonely.IsListening());
         EXPECT_EQ(fake_engine::Get().bound_ports, c.tried);
@@ -91,7 +91,7 @@ TEST_F(StreamServerTest, AHeaderNoSessionCanServeLeavesTheServerWithoutOneAndRef
     auto not_a_header = Data(kHeader, 0, kHeader);
     EXPECT_EQ(CreateStreamSession(buffer.get(), server.get(), not_a_header.get()), nullptr);
 
-    Put16(owner.stats.data(), kSessionKind, 7);
+    StatsBlockView(owner.stats.data()).Put16(kSessionKind, 7);
     server->AddHeader(std::move(not_a_header));
     EXPECT_FALSE(server->HasSession());
     EXPECT_EQ(Stat16(kSessionKind), 0);

@@ -9,7 +9,7 @@
 namespace {
 
 using namespace stream_fixture;
-using namespace stream_stats;
+using namespace stats_block;
 using piece_builder::U16;
 
 const std::string kReply(kStreamReply, kStreamReplyLength);
