@@ -52,10 +52,11 @@ function(kestrav_gtest name)
   endif()
 endfunction()
 
-# kestrav_pytest(NAME FILE [LABELS...] [ENV...]) — multi-process tests driven by Python.
+# kestrav_pytest(NAME FILE [LABELS...] [ENV...]) — multi-process tests driven by Python. The
+# repository's pytest.ini gives them their import path (tools, tests/harness).
 function(kestrav_pytest name)
   cmake_parse_arguments(T "" "FILE" "LABELS;ENV" ${ARGN})
-  add_test(NAME ${name} COMMAND ${KESTRAV_PYTHON} -m pytest -q -p no:cacheprovider
+  add_test(NAME ${name} COMMAND ${KESTRAV_PYTHON} -m pytest -q -p no:cacheprovider -c ${CMAKE_SOURCE_DIR}/pytest.ini
     --junitxml=${KESTRAV_RESULTS}/${name}.xml ${T_FILE})
   set(env "KESTRAV_SOURCE_DIR=${CMAKE_SOURCE_DIR};KESTRAV_BUILD_DIR=${CMAKE_BINARY_DIR}"
           "KESTRAV_ENGINE_DIR=${KESTRAV_ENGINE_DIR};PYTHONDONTWRITEBYTECODE=1")

@@ -33,9 +33,7 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-
-import swarm  # noqa: E402
+import swarm
 
 PIECE_WIRE_BYTES = 8084 + swarm.PIECE_OVERHEAD
 

@@ -7,7 +7,7 @@ An empty list after '=' means the file must export nothing.
 import struct
 import sys
 
-from pe_image import EXPORT_DIRECTORY, PeImage
+from kestrav.pe_image import EXPORT_DIRECTORY, PeImage
 
 
 def read_exports(path):

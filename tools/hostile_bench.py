@@ -30,11 +30,9 @@ import sys
 import threading
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-
-import engine_wire as ew  # noqa: E402
-import hostile_peer  # noqa: E402
-import swarm  # noqa: E402
+import hostile_peer
+import swarm
+from kestrav import engine_wire as ew
 
 
 def resident_kib(peer):

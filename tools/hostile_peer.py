@@ -27,9 +27,8 @@ import sys
 import threading
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import engine_wire as ew  # noqa: E402
-import transfer_wire as tw  # noqa: E402
+from kestrav import engine_wire as ew
+from kestrav import transfer_wire as tw
 
 HOST = "127.0.0.1"
 PIECES_PER_REQUEST = 255

@@ -14,7 +14,6 @@ On start it prints its bound ports as one JSON line {"udp": N, "tcp": M} (M is 0
 import argparse
 import heapq
 import json
-import os
 import random
 import select
 import signal
@@ -23,9 +22,7 @@ import sys
 import threading
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-
-import engine_wire as wire  # noqa: E402
+from kestrav import engine_wire as wire
 
 MAX_LIST_RECORDS = 255
 TCP_READ_TIMEOUT_S = 10

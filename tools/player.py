@@ -15,9 +15,7 @@ import socket
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-
-import stream_payloads as sp  # noqa: E402
+from kestrav import stream_payloads as sp
 
 FIXED_REPLY = b"HTTP/1.1 200 OK\r\nServer: Quorvane Media Server/1.0\r\nConnection: close\r\n\r\n"
 CONNECT_RETRY = 0.2

@@ -60,6 +60,6 @@ if [ -z "$qemu_version" ] || dpkg --compare-versions "$qemu_version" lt 1:10; th
   $SUDO apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user-static >/dev/null
 fi
 
-"$here/tools/enable_i386.sh"
-"$here/tools/build_libjpeg.sh"
+"$here/tools/setup/enable_i386.sh"
+"$here/tools/setup/build_libjpeg.sh"
 echo "setup: ready"

@@ -19,10 +19,8 @@ import sys
 import time
 import zlib
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-
-import stream_payloads as sp  # noqa: E402
-import transfer_wire as tw  # noqa: E402
+from kestrav import stream_payloads as sp
+from kestrav import transfer_wire as tw
 
 HOSTILE_KINDS = ("short-f", "lying-l", "l-under-8", "header-overrun", "far-future", "count-ff",
                  "d-huge", "frame-huge", "marker01", "zero-record")

@@ -32,12 +32,10 @@ import tempfile
 import threading
 import time
 
+from kestrav import engine_host
+
 TOOLS = os.path.dirname(os.path.abspath(__file__))
 SOURCE_DIR = os.path.dirname(TOOLS)
-sys.path.insert(0, TOOLS)
-sys.path.insert(0, os.path.join(SOURCE_DIR, "tests", "framework"))
-
-import engine_host  # noqa: E402
 
 NATIVE_ENGINE = os.path.join(SOURCE_DIR, "build", "native", "native", "engine")
 WINE_ENGINE = os.path.join(SOURCE_DIR, "build", "windows", "dist", "engine")

@@ -1,11 +1,6 @@
-import os
-import sys
-
 import pytest
 
-sys.path.insert(0, os.path.dirname(__file__))
-
-import engine_host  # noqa: E402
+from kestrav import engine_host
 
 
 @pytest.fixture

@@ -7,7 +7,7 @@ import time
 
 import pytest
 
-from engine_host import framed, ipv4_be, recv_frame, routed_packet, script
+from kestrav.engine_host import framed, ipv4_be, recv_frame, routed_packet, script
 
 COMPONENT = "{7D0C2A4E-0000-4000-8000-0000000000D1}"
 OTHER = "{7D0C2A4E-0000-4000-8000-0000000000D2}"

@@ -4,7 +4,7 @@ import os
 import re
 import struct
 
-from engine_host import bad_write_fault_code, program_path, script
+from kestrav.engine_host import bad_write_fault_code, program_path, script
 
 COMPONENT = "{7D0C2A4E-0000-4000-8000-0000000000F1}"
 

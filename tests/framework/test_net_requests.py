@@ -8,7 +8,7 @@ import time
 
 import pytest
 
-from engine_host import framed, free_port, recv_frame, script
+from kestrav.engine_host import framed, free_port, recv_frame, script
 
 COMPONENT = "{7D0C2A4E-0000-4000-8000-0000000000E1}"
 REQUEST_DATA = b"hello request"

@@ -3,7 +3,7 @@ path, the ports actually bound, and a stop and a restart inside one process."""
 
 import socket
 
-from engine_host import free_port_pair
+from kestrav.engine_host import free_port_pair
 
 FAILED_TEXT_GBK = "建立监听端口失败!".encode("gbk")
 

@@ -6,7 +6,7 @@ import re
 
 import pytest
 
-import engine_host
+from kestrav import engine_host
 
 GUID_TEXT = re.compile(r"^\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\}$")
 

@@ -6,7 +6,7 @@ import json
 import os
 import subprocess
 
-import engine_host
+from kestrav import engine_host
 
 BUILD_DIR = os.environ.get("KESTRAV_BUILD_DIR", "")
 PROBE = os.path.join(BUILD_DIR, "tests-bin", "block_probe.exe")

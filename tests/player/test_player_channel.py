@@ -19,16 +19,12 @@ from conftest import wine_usable
 if not wine_usable():
     pytest.skip("wine cannot run 32-bit programs on this machine", allow_module_level=True)
 
-HERE = Path(__file__).resolve().parent
-sys.path.insert(0, str(HERE.parents[1] / "tools"))
-sys.path.insert(0, str(HERE.parent / "framework"))
-sys.path.insert(0, str(HERE.parent / "harness"))
-
-import engine_host  # noqa: E402
 from demo_player import PLAYING, DemoPlayer  # noqa: E402
+from kestrav import engine_host  # noqa: E402
 from link_server import link_servers  # noqa: E402
 from test_player_shell import BUILD, PLAYER_DIR, SHOTS, TEST_BIN, WINE_DIR, wine_env  # noqa: E402
 
+HERE = Path(__file__).resolve().parent
 SOURCE = HERE.parents[1]
 CHANNEL = "{5A1E0C4E-2A2B-4C3D-9E8F-0000000DE301}"
 NAME = "本机演示"

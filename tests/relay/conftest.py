@@ -1,19 +1,10 @@
 import itertools
 import os
-import sys
 
 import pytest
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "harness"))
-from link_server import link_servers  # noqa: E402
-
-HERE = os.path.dirname(__file__)
-SOURCE_DIR = os.environ.get("KESTRAV_SOURCE_DIR", os.path.join(HERE, "..", ".."))
-TOOLS = os.path.join(SOURCE_DIR, "tools")
-sys.path.insert(0, os.path.join(HERE, "..", "framework"))
-sys.path.insert(0, TOOLS)
-
-import engine_host  # noqa: E402
+from kestrav import engine_host
+from link_server import link_servers
 
 _namespaces = itertools.count(1)
 

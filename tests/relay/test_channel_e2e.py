@@ -10,7 +10,7 @@ import time
 
 import pytest
 
-from engine_host import free_port_pair
+from kestrav.engine_host import free_port_pair
 
 CHANNEL = "{5A1E0C4E-2A2B-4C3D-9E8F-00000000E2E0}"
 SOURCE_DIR = os.environ.get("KESTRAV_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", ".."))

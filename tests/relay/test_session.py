@@ -12,10 +12,10 @@ import time
 
 import pytest
 
-import engine_host
-import engine_wire as wire
 import named_block
-from engine_host import free_port_pair, guid_bytes
+from kestrav import engine_host
+from kestrav import engine_wire as wire
+from kestrav.engine_host import free_port_pair, guid_bytes
 
 CHANNEL = "{7D0C2A4E-0000-4000-8000-00000000C0DE}"
 

@@ -7,11 +7,11 @@ import time
 
 import pytest
 
-import engine_host
-import engine_wire as wire
 import hostile_peer
 import swarm
-import transfer_wire as tw
+from kestrav import engine_host
+from kestrav import engine_wire as wire
+from kestrav import transfer_wire as tw
 
 HOSTILE_KINDS = ("short-f", "lying-l", "far-future", "count-ff", "d-huge", "frame-huge")
 HOSTILE_SECONDS = 8

@@ -5,7 +5,7 @@ import struct
 
 import pytest
 
-import engine_wire as wire
+from kestrav import engine_wire as wire
 
 GUID = bytes(range(16))
 PEER = bytes([7]) * 16

@@ -6,7 +6,7 @@ import time
 
 import pytest
 
-import engine_wire as wire
+from kestrav import engine_wire as wire
 
 GUID = bytes(range(16))
 OTHER_GUID = bytes(range(100, 116))

@@ -7,7 +7,7 @@ import struct
 
 import pytest
 
-from pe_image import PeImage
+from kestrav.pe_image import PeImage
 
 RT_BITMAP, RT_ICON, RT_RCDATA, RT_GROUP_ICON = 2, 3, 10, 14
 SKIN = os.environ["KESTRAV_SKIN_DIR"]

@@ -12,11 +12,10 @@ import sys
 
 import pytest
 
+import skin_oracle
+
 TOOLS = os.path.join(os.environ.get("KESTRAV_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", "..")),
                      "tools")
-sys.path.insert(0, TOOLS)
-import skin_oracle  # noqa: E402
-
 ORACLE = os.path.join(TOOLS, "skin_oracle.py")
 NCH, NODES = 314, 627
 ROOT = NODES - 1

@@ -15,14 +15,13 @@ import zlib
 
 import pytest
 
+import player
+from kestrav import stream_payloads as sp
+from kestrav import transfer_wire as tw
+from processes import stop_process
+
 TOOLS = os.path.join(os.environ.get("KESTRAV_SOURCE_DIR",
                                     os.path.join(os.path.dirname(__file__), "..", "..")), "tools")
-sys.path.insert(0, TOOLS)
-
-import player  # noqa: E402
-from processes import stop_process  # noqa: E402
-import stream_payloads as sp  # noqa: E402
-import transfer_wire as tw  # noqa: E402
 
 PYTHON = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
 GUID = "{5A1F0C22-7B3D-4E10-9A61-0C2D3E4F5061}"

@@ -10,14 +10,11 @@ import os
 import signal
 import socket
 import subprocess
-import sys
 import time
 
 import pytest
 
-SOURCE_DIR = os.environ.get("KESTRAV_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", "..", ".."))
-sys.path.insert(0, os.path.join(SOURCE_DIR, "tests", "framework"))
-import engine_host  # noqa: E402
+from kestrav import engine_host
 
 MUXRATE = 1000000
 PIECE_BYTES = 43 * 188

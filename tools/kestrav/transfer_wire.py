@@ -10,7 +10,7 @@ from engine_wire.
 import socket
 import struct
 
-import engine_wire as ew
+from kestrav import engine_wire as ew
 
 # Framing, the peer packet header and GUIDs are the shared ones.
 FRAME_LIMIT = ew.MAX_FRAME

@@ -29,7 +29,7 @@ cd "$work"
 echo "setup: fetching Debian's libjpeg-turbo source"
 apt-get source -qq --download-only libjpeg-turbo >/dev/null
 dpkg-source -x --no-check ./libjpeg-turbo_*.dsc src >/dev/null
-toolchain=$(cd "$(dirname "$0")/../cmake" && pwd)/mingw-i686.cmake
+toolchain=$(cd "$(dirname "$0")/../../cmake" && pwd)/mingw-i686.cmake
 cmake -S src -B build -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
   -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF \
