@@ -12,6 +12,7 @@
 namespace skin {
 
 class TSkinData;
+class IFormSkinner;
 
 // Deferred actions a component requests of the manager.
 enum class SkinAction { Skin = 1, Unskin = 2, Refresh = 3 };
@@ -37,6 +38,19 @@ public:
     virtual void SkinForm(HWND window) = 0;
     // Drops the caption-button objects of every form skinned with data.
     virtual void RefreshFormsOfSkinData(TSkinData* data) = 0;
+
+    // ---- what the form skinners ask of the manager ----------------------------------------
+    virtual bool Skinning() const = 0;
+    virtual IFormSkinner* FindFormSkinner(HWND window) const = 0;
+    // Called by a form skinner's destructor: drops that skinner from the list by pointer (it is
+    // not freed here). Nothing while the manager itself is being destroyed.
+    virtual void ForgetForm(IFormSkinner* skinner) = 0;
+    // Which menu is opening: 0 none, 1 a window's menu, 2 the system menu.
+    virtual int MenuKind() const = 0;
+    virtual void SetMenuKind(int kind) = 0;
+    // A menu-bar popup is being tracked.
+    virtual bool MenuOpen() const = 0;
+    virtual void SetMenuOpen(bool open) = 0;
 };
 
 // Makes the program's manager when the first component needs one.
@@ -65,11 +79,17 @@ public:
     void SetSkinning(bool skinning) override { skinning_ = skinning; }
     void SkinForm(HWND) override {}
     void RefreshFormsOfSkinData(TSkinData*) override {}
+    bool Skinning() const override { return skinning_; }
+    IFormSkinner* FindFormSkinner(HWND) const override { return nullptr; }
+    void ForgetForm(IFormSkinner*) override {}
+    int MenuKind() const override { return menuKind_; }
+    void SetMenuKind(int kind) override { menuKind_ = kind; }
+    bool MenuOpen() const override { return menuOpen_; }
+    void SetMenuOpen(bool open) override { menuOpen_ = open; }
 
     bool HookInstalled() const { return hookInstalled_; }
     TSkinData* MainSkinData() const { return main_; }
     TSkinData* PendingSkinData() const { return pending_; }
-    bool Skinning() const { return skinning_; }
 
 private:
     std::vector<TSkinData*> registered_;
@@ -78,6 +98,8 @@ private:
     bool hookInstalled_ = false;
     bool skinning_ = false;
     int activation_ = 0;
+    int menuKind_ = 0;
+    bool menuOpen_ = false;
 };
 
 }  // namespace skin

@@ -45,7 +45,7 @@ StreamedSkin StreamTestSkin(const char* resource);
 uint32_t PixelAt(tk::TBitmap& bitmap, int x, int y);
 
 // Records every call as a line ("RequestAction 1 250") for the test to compare.
-class RecordingSkinManager : public ISkinManager {
+class RecordingSkinManager : public NullSkinManager {
 public:
     static std::vector<std::string>& Log();
     void RegisterSkinData(TSkinData*) override { Log().push_back("RegisterSkinData"); }
