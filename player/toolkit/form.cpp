@@ -39,7 +39,10 @@ TCustomForm::~TCustomForm() {
     if (Application != nullptr) Application->FormDestroyed(this);
     if (menu_ != nullptr) menu_->SetForm(nullptr);
     // DestroyWindow would destroy the attached menu bar, which the menu object still owns.
-    if (HandleAllocated()) ::SetMenu(Handle(), nullptr);
+    if (HandleAllocated()) {
+        ::SetMenu(Handle(), nullptr);
+        RemovePropW(Handle(), kMenuBarProperty);
+    }
     // Controls, hosted OLE objects first among them, go while the form's window still exists.
     DestroyComponents();
 }
@@ -68,6 +71,7 @@ void TCustomForm::SetMenu(TMainMenu* menu) {
     if (HandleAllocated()) {
         ::SetMenu(Handle(), menu_ != nullptr ? menu_->Handle() : nullptr);
         DrawMenuBar(Handle());
+        PublishMenuBar();
     }
 }
 
@@ -145,7 +149,16 @@ void TCustomForm::CreateParams(TCreateParams& params) {
     }
 }
 
+void TCustomForm::PublishMenuBar() {
+    if (!HandleAllocated()) return;
+    if (menu_ != nullptr)
+        SetPropW(Handle(), kMenuBarProperty, menu_->Handle());
+    else
+        RemovePropW(Handle(), kMenuBarProperty);
+}
+
 void TCustomForm::AfterCreateHandle() {
+    PublishMenuBar();
     HICON icon = Icon();
     if (icon != nullptr) {
         SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));

@@ -32,6 +32,10 @@ constexpr int mrNone = 0, mrOk = 1, mrCancel = 2;
 
 using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
 
+// The window property holding a form's menu bar handle. A skinned form draws its menu bar itself
+// and its window has no menu (GetMenu is 0), so tools outside the process find the menu here.
+inline constexpr wchar_t kMenuBarProperty[] = L"TkMenuBar";
+
 class TCustomForm : public TScrollingWinControl {
     TK_CLASS(TCustomForm)
 public:
@@ -91,6 +95,7 @@ protected:
     void AddToolTip(HWND control, const std::wstring& text) override;
 
 private:
+    void PublishMenuBar();
     void FrameStyle(DWORD& style, DWORD& exStyle) const;
     SIZE FrameExtra() const;  // window size minus client size for the current style
     bool DialogKey(TMessage& message);

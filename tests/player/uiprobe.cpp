@@ -59,8 +59,15 @@ std::wstring MenuText(HMENU menu, int position) {
     return text;
 }
 
+// The form's menu bar. A skinned form draws its bar itself and its window has no menu, so the
+// handle the toolkit publishes on the window comes first.
+HMENU MenuBar(HWND main) {
+    if (HANDLE published = GetPropW(main, L"TkMenuBar")) return static_cast<HMENU>(published);
+    return GetMenu(main);
+}
+
 std::string Menu(HWND main) {
-    HMENU bar = GetMenu(main);
+    HMENU bar = MenuBar(main);
     std::string out = "{\"menus\":[";
     for (int i = 0; bar != nullptr && i < GetMenuItemCount(bar); ++i) {
         HMENU sub = GetSubMenu(bar, i);
@@ -77,7 +84,7 @@ std::string Menu(HWND main) {
 }
 
 std::string Command(HWND main, int menuIndex, int itemIndex) {
-    HMENU bar = GetMenu(main);
+    HMENU bar = MenuBar(main);
     HMENU sub = bar != nullptr ? GetSubMenu(bar, menuIndex) : nullptr;
     if (sub == nullptr) return "{\"posted\":false}";
     UINT id = GetMenuItemID(sub, itemIndex);

@@ -66,7 +66,8 @@ std::vector<HWND> TopLevelWithTitle(const std::wstring& title) {
 
 HWND MainWindow(const std::wstring& title) {
     for (HWND window : TopLevelWithTitle(title))
-        if (GetMenu(window) != nullptr || IsWindowVisible(window)) return window;
+        if (GetMenu(window) != nullptr || GetPropW(window, L"TkMenuBar") != nullptr || IsWindowVisible(window))
+            return window;
     return nullptr;
 }
 

@@ -102,6 +102,8 @@ TEST_F(Controls, MenuItemChangeIsAppliedInPlaceAndTellsTheForm) {
     top->Add(second);
     form->SetMenu(menu);
     HWND window = form->Handle();
+    // The bar stays findable from outside the process when a skin takes it off the window.
+    EXPECT_EQ(GetPropW(window, kMenuBarProperty), menu->Handle());
     g_oldProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Watch)));
 
     // Someone else (a skin) owner-draws the sibling with its own Win32 call.
@@ -126,6 +128,8 @@ TEST_F(Controls, MenuItemChangeIsAppliedInPlaceAndTellsTheForm) {
     EXPECT_EQ(menu->FindItem(top->Command(), TFindItemKind::fkCommand), top);
     EXPECT_EQ(menu->FindItem(static_cast<UINT>(reinterpret_cast<UINT_PTR>(top->Handle())), TFindItemKind::fkHandle), top);
     SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_oldProc));
+    form->SetMenu(nullptr);
+    EXPECT_EQ(GetPropW(window, kMenuBarProperty), nullptr);
 }
 
 TEST_F(Controls, HidingTheRightPanelRealignsAtOnceAndAnchorsKeepTheButtonGap) {
