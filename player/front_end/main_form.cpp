@@ -12,6 +12,11 @@ bool ListHidden = false;
 TK_CLASS_INFO(TForm1, tk::TForm)
 
 namespace {
+// Every kind of control but menu items, the system menu and the report tool's windows.
+constexpr skin::TSkinControlTypes kSkinControls =
+    skin::kDefaultSkinControls & ~skin::SetBit(skin::xcSystemMenu);
+constexpr skin::TSkinOptions kSkinOptions = skin::SetBit(skin::xoPreview) | skin::SetBit(skin::xoToolbarBK);
+
 void SetUpTree(tk::TTreeView* tree, tk::TTabSheet* sheet, tk::TColor color, tk::TPopupMenu* popup) {
     tree->SetParent(sheet);
     tree->SetAlign(tk::TAlign::alClient);
@@ -173,6 +178,13 @@ void TForm1::CreateComponents(tk::FormLoader& load) {
     OpenDialog1->SetFilter(kMediaFilter);
     XMLDocument1 = load.Create<tk::TXMLDocument>(L"XMLDocument1");
     XMLDocument2 = load.Create<tk::TXMLDocument>(L"XMLDocument2");
+
+    // The skin's package is the form's stored SkinStream, read while the form is built; Loaded
+    // then hands the component to the skin manager, which skins the windows from then on.
+    SkinData1 = load.Create<skin::TSkinData>(L"SkinData1");
+    SkinData1->SetActive(true);
+    SkinData1->SetSkinControls(kSkinControls);
+    SkinData1->SetOptions(kSkinOptions);
 }
 
 void TForm1::BindHandlers() {

@@ -16,6 +16,7 @@
 #include "open_dialog.h"
 #include "page_control.h"
 #include "panel.h"
+#include "skin_data.h"
 #include "status_bar.h"
 #include "timer.h"
 #include "tree_view.h"
@@ -47,6 +48,7 @@ public:
     tk::TOpenDialog* OpenDialog1;
     tk::TXMLDocument* XMLDocument1;  // the channel database
     tk::TXMLDocument* XMLDocument2;  // the favourites file
+    skin::TSkinData* SkinData1;      // the skin every window of the program takes
 
     // The menus; the item names are the fixed ones, their captions are in CreateMenus.
     tk::TMainMenu* MainMenu1;
