@@ -15,6 +15,9 @@
 //                                  click, dbl = left double click, right = right click)
 //   tabclick TITLE INDEX           a real click on tab INDEX of the page control
 //   font FACE                      {"found":..}              whether the font is installed
+//   frame TITLE                    {"skinned":..,"native_menu":..,"window":[..],"client":[..],"region":[[..]..]}
+//                                  how a skin frames that window (screen rectangles; region in
+//                                  window coordinates, empty without one)
 // Asked of the probe inside the player (uiprobe.h), with the answers uiprobe.cpp lists:
 //   menu TITLE, status TITLE, command TITLE MENU ITEM, tree TITLE PAGE
 #include <windows.h>
@@ -307,6 +310,40 @@ int Font(const std::wstring& face) {
     return 0;
 }
 
+// The frame of a top-level window as a skin draws it: whether a skinner answers SKIN_QUERY, whether
+// the window still has its native menu, its window and client rectangles on screen and the
+// rectangles of its window region (window coordinates; none without a region).
+int Frame(const std::wstring& title) {
+    constexpr UINT kSkinQuery = 0x3523;
+    HWND main = MainWindow(title);
+    if (main == nullptr) {
+        Print("{\"found\":false}");
+        return 1;
+    }
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(main, kSkinQuery, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+    RECT window = {}, client = {};
+    GetWindowRect(main, &window);
+    GetClientRect(main, &client);
+    MapWindowPoints(main, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    std::string region = "[";
+    HRGN shape = CreateRectRgn(0, 0, 0, 0);
+    if (GetWindowRgn(main, shape) != ERROR) {
+        DWORD size = GetRegionData(shape, 0, nullptr);
+        std::vector<char> data(size);
+        auto* rgn = reinterpret_cast<RGNDATA*>(data.data());
+        if (size != 0 && GetRegionData(shape, size, rgn) != 0) {
+            const RECT* rects = reinterpret_cast<const RECT*>(rgn->Buffer);
+            for (DWORD i = 0; i < rgn->rdh.nCount; ++i) region += std::string(i ? "," : "") + ui::JsonRect(rects[i]);
+        }
+    }
+    DeleteObject(shape);
+    Print(std::string("{\"found\":true,\"skinned\":") + (answer == 1 ? "true" : "false") +
+          ",\"native_menu\":" + (GetMenu(main) != nullptr ? "true" : "false") + ",\"window\":" + ui::JsonRect(window) +
+          ",\"client\":" + ui::JsonRect(client) + ",\"region\":" + region + "]}");
+    return 0;
+}
+
 int Popup() {
     HWND menu = FindWindowA("#32768", nullptr);
     bool open = menu != nullptr && IsWindowVisible(menu);
@@ -338,6 +375,7 @@ int main() {
     if (command == L"press" && need(4)) return Press(a[2], a[3]);
     if (command == L"openfile" && need(3)) return OpenFile(a[2]);
     if (command == L"popup") return Popup();
+    if (command == L"frame" && need(3)) return Frame(a[2]);
     if (command == L"font" && need(3)) return Font(a[2]);
     if (command == L"choose" && need(3)) return Choose(_wtoi(a[2].c_str()));
     if (command == L"clickat" && need(3)) return ClickAt(a[2]);
