@@ -8,8 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "control_atom.h"
+#include "control_of_window.h"
 #include "form.h"
 #include "install_skin_manager.h"
+#include "panel.h"
 #include "skin_data.h"
 #include "skin_manage.h"
 
@@ -342,6 +345,40 @@ TEST_F(SkinManagerTest, ASizeGripMadeInASkinnedFormIsHandedToTheFormsSkinner) {
     EXPECT_EQ(std::count(Calls().begin(), Calls().end(), "SkinWindowByClass 1"), 1);
     DestroyWindow(grip);
     DestroyWindow(bar);
+}
+
+TEST_F(SkinManagerTest, AToolkitControlThatIsNotAFormIsSkinnedAsAPlainWindow) {
+    Manager().SetSkinning(true);
+    tk::TForm* form = NewForm();
+    EXPECT_EQ(ControlOfWindow(form->Handle()), form);
+    EXPECT_EQ(ControlOfWindow(nullptr), nullptr);
+    // A top-level window that the toolkit made for some other control (a hint window, say).
+    tk::TPanel panel(nullptr);
+    HWND window = NewWindow(L"MgrPlain");
+    tk::AttachControl(window, &panel);
+    ASSERT_EQ(ControlOfWindow(window), &panel);
+    panel.SetTag(99);
+    EXPECT_FALSE(Manager().SkinFormNow(window)) << "its Tag counts like a form's";
+    panel.SetTag(0);
+    ASSERT_TRUE(Manager().SkinFormNow(window));
+    EXPECT_EQ(Made()[0]->Request().Form, nullptr);
+    tk::DetachControl(window);
+}
+
+TEST_F(SkinManagerTest, AnMdiChildIsSkinnedAsItIsMadeAndAnyOtherChildNever) {
+    Manager().SetSkinning(true);
+    HWND frame = NewWindow(L"MgrPlain");
+    CLIENTCREATESTRUCT client{};
+    HWND mdiClient = CreateWindowExW(0, L"MDICLIENT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 180, 120, frame, nullptr,
+                                     OurModule(), &client);
+    ASSERT_NE(mdiClient, nullptr);
+    HWND child = CreateMDIWindowW(L"MgrPlain", L"child", 0, 0, 0, 100, 80, mdiClient, OurModule(), 0);
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(RequestsFor(child), 1);
+    HWND plainChild = CreateWindowExW(0, L"MgrPlain", L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, frame, nullptr,
+                                      OurModule(), nullptr);
+    EXPECT_FALSE(Manager().SkinFormNow(plainChild));
+    EXPECT_EQ(Made().size(), 1u);
 }
 
 // ---- which skin data a window takes ----------------------------------------------------------
