@@ -51,6 +51,8 @@ public:
     virtual void UnskinForDestroy() = 0;
     // Frees the caption-button objects (the skin data's pictures are about to change).
     virtual void FreeCaptionButtons() = 0;
+    // A child window made after the form was skinned (a size grip) gets its control skinner.
+    virtual void SkinWindowByClass(HWND) {}
 };
 
 // What the manager knows when it skins a window.
