@@ -2,6 +2,7 @@
 
 #include "menus.h"
 #include "skin_menu_bar.h"
+#include "window_point.h"
 
 namespace skin {
 
@@ -30,6 +31,40 @@ void SwapArrowsForRightToLeft(MSG& msg) {
         msg.wParam = VK_LEFT;
 }
 
+// The bar item `step` places before (-1) or after (+1) the open one, wrapping at the ends;
+// items that show nothing are passed over.
+TMenuBtn* Neighbour(const TWinSkinMenu& bar, int index, int step) {
+    const int count = static_cast<int>(bar.Buttons.size());
+    for (int i = 1; i < count; ++i) {
+        TMenuBtn& b = *bar.Buttons[static_cast<size_t>(((index + step * i) % count + count) % count)];
+        if (b.Visible && !b.Caption.empty()) return &b;
+    }
+    return nullptr;
+}
+
+bool InTrackedPopup(const tk::TMenuItem& item, HMENU tracked) {
+    if (item.HandleAllocated() && const_cast<tk::TMenuItem&>(item).Handle() == tracked) return true;
+    tk::TMenuItem* parent = item.Parent();
+    return parent != nullptr && parent->HandleAllocated() && parent->Handle() == tracked;
+}
+
+// Left leaves the drop-down from its own items (in a submenu it closes the submenu instead);
+// Right leaves it from an item that opens no submenu.
+TMenuBtn* KeyTarget(const MenuLoopState& loop, const TWinSkinMenu& bar, WPARAM key) {
+    const tk::TMenuItem* selected = loop.SelectedItem;
+    if (key == VK_LEFT && (selected == nullptr || InTrackedPopup(*selected, loop.TrackedPopup)))
+        return Neighbour(bar, loop.CurrentIndex, -1);
+    if (key == VK_RIGHT && (selected == nullptr || selected->Count() == 0))
+        return Neighbour(bar, loop.CurrentIndex, +1);
+    return nullptr;
+}
+
+TMenuBtn* MouseTarget(MenuLoopState& loop, const TWinSkinMenu& bar, POINT screen) {
+    if (screen.x == loop.LastMouse.x && screen.y == loop.LastMouse.y) return nullptr;
+    loop.LastMouse = screen;
+    return bar.ItemAt(ToWindowPoint(*bar.Form, screen));
+}
+
 void MenuClosed(MenuLoopState& loop) {
     if (!loop.Moved && loop.Current != nullptr) loop.Current->Form->SetInMenuLoop(false);
 }
@@ -56,6 +91,7 @@ void RemoveMenuHook() {
     loop.Hook = nullptr;
     loop.SelectedItem = nullptr;
     loop.CurrentIndex = -1;
+    loop.TrackedPopup = nullptr;
     loop.FirstMessageDone = false;
 }
 
@@ -69,23 +105,33 @@ LRESULT CALLBACK MenuMsgFilterProc(int code, WPARAM wParam, LPARAM lParam) {
         loop.FirstMessageDone = true;
         PostMessageA(msg->hwnd, WM_KEYDOWN, VK_DOWN, 0);
     }
+    TMenuBtn* target = nullptr;
     switch (msg->message) {
     case WM_KEYDOWN:
         if (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE) loop.Moved = false;
+        if (loop.Current != nullptr) target = KeyTarget(loop, *loop.Current, msg->wParam);
         break;
     case WM_SYSKEYDOWN:
         if (msg->wParam == VK_MENU && loop.Current != nullptr) loop.Current->Form->SetInMenuLoop(false);
-        break;
+        return result;
     case WM_MENUSELECT:
         if (HIWORD(msg->wParam) == 0xFFFF && msg->lParam == 0) {
             MenuClosed(loop);
-            break;
+            return result;
         }
         loop.Moved = false;
         if (loop.Current != nullptr)
             loop.SelectedItem = SelectedToolkitItem(*loop.Current, msg->wParam, reinterpret_cast<HMENU>(msg->lParam));
         break;
+    case WM_MOUSEMOVE:
+        if (loop.Current != nullptr) target = MouseTarget(loop, *loop.Current, msg->pt);
+        break;
     default: break;
+    }
+    if (target != nullptr && target->Index != loop.CurrentIndex && !loop.SwitchPosted) {
+        loop.Moved = true;
+        loop.Current->SwitchTo(*target);
+        loop.SwitchPosted = true;
     }
     return result;
 }

@@ -21,7 +21,8 @@ struct MenuLoopState {
     // The popup's first item is selected by a posted Down key once; set when that was done.
     bool FirstMessageDone = false;
     bool Moved = false;        // the loop is handing over to another bar item
-    bool SwitchPosted = false;
+    bool SwitchPosted = false; // a click on the next item is on its way: post no second one
+    HMENU TrackedPopup = nullptr;  // the drop-down TrackPopupMenu was given
     POINT LastMouse{};
 };
 

@@ -40,6 +40,7 @@ bool TWinSkinMenu::OpenMenuButton(TMenuBtn& item) {
     const int y = item.Rect.bottom + windowRect.top;
     TellManagerMenuOpens();
     Form->SetTrackedPopup(item.Submenu);
+    loop.TrackedPopup = item.Submenu;
 
     InstallMenuHook(*this);
     if (item.Enabled) {

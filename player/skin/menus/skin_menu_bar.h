@@ -66,6 +66,9 @@ public:
     // Posts WM_COMMAND(item.Command) to the window, then tracks the item's drop-down at its
     // bottom-left corner; false when it has none.
     bool OpenMenuButton(TMenuBtn& item);
+    // Ends a running menu loop and posts a click on item, which the form's non-client mouse
+    // handling turns into OpenMenuButton once the loop is over.
+    void SwitchTo(TMenuBtn& item);
     // The first visible, enabled item whose caption has c as its accelerator.
     TMenuBtn* FindByAccelerator(wchar_t c) const;
 

@@ -1,6 +1,8 @@
 // Opening a menu-bar item's drop-down and the hook that watches its menu loop.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "menu_loop.h"
 #include "menu_test_fixture.h"
 #include "owner_drawn_popup.h"
@@ -29,20 +31,27 @@ void CALLBACK ObserveAndClose(HWND, UINT, UINT_PTR id, DWORD) {
     }
     MSG queued;
     if (PeekMessageA(&queued, g_window, WM_COMMAND, WM_COMMAND, PM_NOREMOVE)) g_seen.commandQueuedOrSeen = true;
-    // Give the posted Down key a few ticks to select the first item before closing.
-    if (++g_ticks < 10 && !g_seen.firstItemSelected) return;
+    // The first item must be selected when the popup first shows.
+    if (!g_seen.popupShown && ++g_ticks < 10) return;
     KillTimer(nullptr, id);
     EndMenu();
 }
 
 // The window procedure sees WM_COMMAND when the menu loop dispatches it.
+// A non-client click can be handed to the test, as the form's handler would take it.
 struct CommandWatch {
     tk::TWndMethod saved;
     std::vector<WPARAM> commands;
+    std::function<void(POINT)> onNcClick;
     void Handle(tk::TMessage& m) {
         if (m.Msg == WM_COMMAND) {
             commands.push_back(m.WParam);
             g_seen.commandQueuedOrSeen = true;
+        }
+        if (m.Msg == WM_NCLBUTTONDOWN && m.WParam == HTCLIENT && onNcClick) {
+            onNcClick(POINT{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))});
+            m.Result = 0;
+            return;
         }
         saved(m);
     }
@@ -106,6 +115,57 @@ TEST_F(OpenMenuTest, ItemsWithoutDropDownOrDisabledOnlyPostTheirCommand) {
     EXPECT_EQ(host.log, (std::vector<std::string>{"InMenuLoop 1", "TrackedPopup", "InMenuLoop 0"}));
     tk::testing_support::Pump();
     EXPECT_EQ(watch.commands, (std::vector<WPARAM>{plain.Command, disabled.Command}));
+}
+
+// Right on a drop-down's item that opens nothing: the loop ends, and the posted click opens the
+// next item's drop-down (the test's window procedure stands for the form's click handling).
+struct SwitchSeen {
+    std::vector<RECT> popups;
+    int ticks = 0;
+};
+SwitchSeen g_switch;
+
+void CALLBACK PressRightThenClose(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND popup = FindWindowA("#32768", nullptr);
+    RECT r{};
+    const bool shown = popup != nullptr && IsWindowVisible(popup) && GetWindowRect(popup, &r);
+    const bool fresh = shown && (g_switch.popups.empty() || r.left != g_switch.popups.back().left);
+    if (fresh) {
+        g_switch.popups.push_back(r);
+        if (g_switch.popups.size() == 1) PostMessageA(g_window, WM_KEYDOWN, VK_RIGHT, 0);
+    }
+    if (g_switch.popups.size() < 2 && ++g_switch.ticks < 60) return;
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+
+TEST_F(OpenMenuTest, RightOnAnItemWithoutSubmenuOpensTheNextDropDown) {
+    std::unique_ptr<TWinSkinMenu> bar = BuiltBar();
+    TWinSkinMenu* opened = bar.get();
+    std::vector<int> clicked;
+    bool clickedInsideLoop = false;  // the next drop-down would open nested in the first
+    watch.onNcClick = [&](POINT screen) {
+        clickedInsideLoop = clickedInsideLoop || MenuLoop().Hook != nullptr;
+        RECT w{};
+        GetWindowRect(host.window, &w);
+        if (TMenuBtn* item = opened->ItemAt(POINT{screen.x - w.left, screen.y - w.top})) {
+            clicked.push_back(item->Index);
+            opened->OpenMenuButton(*item);
+        }
+    };
+    g_switch = {};
+    RECT window{};
+    GetWindowRect(host.window, &window);
+    SetForegroundWindow(host.window);
+    SetTimer(nullptr, 0, 100, PressRightThenClose);
+    EXPECT_TRUE(bar->OpenMenuButton(*bar->Buttons[0]));
+    tk::testing_support::Pump();  // the posted click
+    EXPECT_EQ(clicked, std::vector<int>{1});
+    EXPECT_FALSE(clickedInsideLoop) << "the first loop ends before the click arrives";
+    ASSERT_EQ(g_switch.popups.size(), 2u);
+    EXPECT_EQ(g_switch.popups[0].left, bar->Buttons[0]->Rect.left + window.left);
+    EXPECT_EQ(g_switch.popups[1].left, bar->Buttons[1]->Rect.left + window.left);
+    EXPECT_EQ(g_switch.popups[1].top, bar->Buttons[1]->Rect.bottom + window.top);
 }
 
 TEST_F(MenuBarTest, DropDownsAreMadeOwnerDrawnThroughTheirSubmenus) {
@@ -203,6 +263,89 @@ TEST_F(MenuFilterTest, SelectionIsRememberedAsTheToolkitItem) {
     EXPECT_EQ(MenuLoop().SelectedItem, about);
     Filter(WM_MENUSELECT, MAKEWPARAM(1, MF_HILITE | MF_POPUP), reinterpret_cast<LPARAM>(help));
     EXPECT_EQ(MenuLoop().SelectedItem, menu.nested);
+}
+
+// The click SwitchTo posted, as the window point it aims at; none: {-1, -1}.
+POINT PostedClick(HWND window) {
+    MSG msg;
+    POINT point{-1, -1};
+    RECT w{};
+    GetWindowRect(window, &w);
+    while (PeekMessageA(&msg, window, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE))
+        if (msg.wParam == HTCLIENT)
+            point = POINT{static_cast<short>(LOWORD(msg.lParam)) - w.left, static_cast<short>(HIWORD(msg.lParam)) - w.top};
+    return point;
+}
+
+TEST_F(MenuFilterTest, ArrowKeysPastTheDropDownClickTheNeighbouringItem) {
+    MenuLoop().FirstMessageDone = true;
+    tk::TMenuItem* about = menu.top[3]->Items(0);
+    tk::TMenuItem* player = menu.nested->Items(0);
+    struct Case {
+        const char* name;
+        int open;
+        WPARAM key;
+        tk::TMenuItem* selected;
+        int hidden;  // an item made invisible, or -1
+        int target;  // -1: no switch
+    };
+    const Case cases[] = {
+        {"right, nothing selected", 1, VK_RIGHT, nullptr, -1, 2},
+        {"right on the last wraps to the first", 3, VK_RIGHT, nullptr, -1, 0},
+        {"left on the first wraps to the last", 0, VK_LEFT, nullptr, -1, 3},
+        {"left, nothing selected", 2, VK_LEFT, nullptr, -1, 1},
+        {"right on an item without submenu", 3, VK_RIGHT, about, -1, 0},
+        {"right on an item that opens a submenu", 3, VK_RIGHT, menu.nested, -1, -1},
+        {"left on the drop-down's own item", 3, VK_LEFT, about, -1, 2},
+        {"left inside a submenu closes only that", 3, VK_LEFT, player, -1, -1},
+        {"right passes over an invisible item", 0, VK_RIGHT, nullptr, 1, 2},
+        {"down stays in the drop-down", 1, VK_DOWN, nullptr, -1, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (auto& b : bar->Buttons) b->Visible = true;
+        if (c.hidden >= 0) bar->Buttons[static_cast<size_t>(c.hidden)]->Visible = false;
+        MenuLoopState& loop = MenuLoop();
+        loop.CurrentIndex = c.open;
+        loop.TrackedPopup = bar->Buttons[static_cast<size_t>(c.open)]->Submenu;
+        loop.SelectedItem = c.selected;
+        loop.Moved = loop.SwitchPosted = false;
+        Filter(WM_KEYDOWN, c.key, 0);
+        const POINT click = PostedClick(host.window);
+        if (c.target < 0) {
+            EXPECT_EQ(click.x, -1);
+            EXPECT_FALSE(loop.Moved);
+            continue;
+        }
+        const SliceRect& r = bar->Buttons[static_cast<size_t>(c.target)]->Rect;
+        EXPECT_EQ(click.x, r.left + 1);
+        EXPECT_EQ(click.y, r.top + 1);
+        EXPECT_TRUE(loop.Moved);
+        EXPECT_TRUE(loop.SwitchPosted);
+        Filter(WM_KEYDOWN, c.key, 0);
+        EXPECT_EQ(PostedClick(host.window).x, -1) << "one click per loop";
+    }
+}
+
+TEST_F(MenuFilterTest, MouseOverAnotherItemClicksIt) {
+    MenuLoop().FirstMessageDone = true;
+    MenuLoop().CurrentIndex = 1;
+    // The screen point of a window point, the way the skinned frame's client area lies.
+    auto screenOf = [this](const SliceRect& r) {
+        POINT p{r.left + 3 - host.frame.BorderLeft, r.top + 3 - host.frame.BorderTop - host.frame.MenuBarHeight};
+        ClientToScreen(host.window, &p);
+        return p;
+    };
+    auto move = [this](POINT screen) {
+        MSG msg{host.window, WM_MOUSEMOVE, 0, 0, 0, screen};
+        MenuMsgFilterProc(MSGF_MENU, 0, reinterpret_cast<LPARAM>(&msg));
+        return PostedClick(host.window);
+    };
+    EXPECT_EQ(move(screenOf(bar->Buttons[1]->Rect)).x, -1) << "over the open item";
+    const POINT overNext = screenOf(bar->Buttons[2]->Rect);
+    EXPECT_EQ(move(overNext).x, bar->Buttons[2]->Rect.left + 1);
+    MenuLoop().SwitchPosted = false;
+    EXPECT_EQ(move(overNext).x, -1) << "the mouse has not moved";
 }
 
 }  // namespace
