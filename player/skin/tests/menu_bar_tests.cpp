@@ -6,6 +6,7 @@
 #include "flat_skin_colours.h"
 #include "menu_test_fixture.h"
 #include "skin_data.h"
+#include "window_point.h"
 
 namespace skin::testing {
 namespace {
@@ -77,6 +78,35 @@ TEST_F(MenuBarTest, ItemsFollowEachOtherFromTheMarginAcrossTheBand) {
         EXPECT_EQ(r.bottom, f.BorderTop + f.MenuBarHeight - 1);
         left = r.right;
     }
+}
+
+TEST_F(MenuBarTest, RightToLeftItemsGoLeftwardsFromTheRightCap) {
+    host.frame.RightToLeft = true;
+    std::unique_ptr<TWinSkinMenu> bar = BuiltBar();
+    EXPECT_EQ(bar->Margin(bar->BarRect.Width()), flatskin::kMenuBar.right + 8);
+    int right = bar->BarRect.right - (flatskin::kMenuBar.right + 8);
+    for (size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        const SliceRect& r = bar->Buttons[i]->Rect;
+        EXPECT_EQ(r.right, right);
+        EXPECT_EQ(r.Width(), MenuTextWidth(menu.top[i]->Caption()) + 10);
+        right = r.left;
+    }
+}
+
+TEST_F(MenuBarTest, ScreenPointsBecomeWindowPointsThroughTheSkinnedClientArea) {
+    const POINT client{7, 9};
+    POINT screen = client;
+    ClientToScreen(host.window, &screen);
+    const FormFrameState& f = host.frame;
+    POINT p = ToWindowPoint(host, screen);
+    EXPECT_EQ(p.x, client.x + f.BorderLeft);
+    EXPECT_EQ(p.y, client.y + f.BorderTop + f.MenuBarHeight);
+    host.frame.FormKind = fkMdiChild;
+    host.frame.WindowState = wsMinimized;  // shows no client area
+    p = ToWindowPoint(host, screen);
+    EXPECT_EQ(p.x, client.x);
+    EXPECT_EQ(p.y, client.y);
 }
 
 TEST_F(MenuBarTest, MarginFollowsTheMenuBarObjectsCap) {

@@ -61,6 +61,9 @@ class OpenMenuTest : public MenuBarTest {
 protected:
     void SetUp() override {
         MenuBarTest::SetUp();
+        ShowWindow(host.window, SW_SHOWNOACTIVATE);
+        tk::testing_support::Pump();
+        ReadFrame();
         g_seen = {};
         g_ticks = 0;
         g_window = host.window;

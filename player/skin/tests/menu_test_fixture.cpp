@@ -50,8 +50,6 @@ void MenuBarTest::SetUp() {
     host.window = form->Handle();
     host.data = skin.data;
     host.form = form.get();
-    ShowWindow(host.window, SW_SHOWNOACTIVATE);
-    tk::testing_support::Pump();
     ReadFrame();
 }
 

@@ -49,6 +49,8 @@ struct PlayerLikeMenu {
     tk::TMenuItem* nested = nullptr;  // Help > Software, which has a submenu of its own
 };
 
+// The form's window exists but is not shown: hiding a shown window costs seconds under wine
+// without a window manager, and only the drop-down tests need it on screen.
 class MenuBarTest : public ::testing::Test {
 protected:
     void SetUp() override;
