@@ -37,6 +37,8 @@ public:
 
     // Its part of the bar's background, a frame when hot or pressed, its caption.
     void Paint() override;
+    // The same on dc, whose origin is the window's top-left corner (Paint uses the window DC).
+    void PaintTo(HDC dc);
 };
 
 class TWinSkinMenu : public tk::TComponent {
@@ -64,8 +66,18 @@ public:
     // Posts WM_COMMAND(item.Command) to the window, then tracks the item's drop-down at its
     // bottom-left corner; false when it has none.
     bool OpenMenuButton(TMenuBtn& item);
+    // Ends a running menu loop and posts a click on item, which the form's non-client mouse
+    // handling turns into OpenMenuButton once the loop is over.
+    void SwitchTo(TMenuBtn& item);
     // The first visible, enabled item whose caption has c as its accelerator.
     TMenuBtn* FindByAccelerator(wchar_t c) const;
+
+    // Where the first item starts from the bar's edge: past the menu-bar object's cap.
+    int Margin(int barWidth) const;
+    // Item rectangles for a bar at bar (Layout and Paint share it).
+    void LayoutIn(const SliceRect& bar);
+    // Puts the window's own menu back (the skin comes off a living window).
+    void GiveBackMenu();
 
     INcHost* Form;
     TSkinData* SkinData;
