@@ -2,6 +2,7 @@
 // buttons from the skin, the window size the frame needs, the stripped caption style, and the
 // window state as the caption buttons and system commands change it.
 #include <algorithm>
+#include <string>
 
 #include "caption_style.h"
 #include "form.h"
@@ -60,8 +61,37 @@ void TWinSkinForm::ResizeToSkin(bool keepClient) {
         clientHeight = form_->ClientHeight() - (f.IsMdiChild() ? 0 : f.MenuBarHeight);
     }
     const int height = clientHeight + f.BorderTop + f.BorderBottom + f.MenuBarHeight;
-    // A dialog too narrow for its caption is widened (its controls are not moved yet).
+    if (f.IsDialog && !keepClient) width = WidenForCaption(width);
     SetWindowPos(window, nullptr, 0, 0, width, height, SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
+}
+
+// A dialog (a message box, mostly) narrower than its caption text between the title margins is
+// widened to show it, and its controls move right by half the extra width to stay centred.
+int TWinSkinForm::WidenForCaption(int width) {
+    HWND window = ctx_.Handle;
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    HDC dc = GetWindowDC(window);
+    HGDIOBJ oldFont = SelectObject(dc, captionFont_.Handle());
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, oldFont);
+    ReleaseDC(window, dc);
+    titleTextWidth_ = extent.cx;
+
+    const TDataSkinTitle* title = ctx_.Skin->Title.get();
+    const int needed = (title != nullptr ? title->LeftWidth + title->RightWidth : 0) + titleTextWidth_;
+    if (width >= needed) return width;
+    const int shift = (needed - width) / 2;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT r{};
+        GetWindowRect(child, &r);
+        POINT origin{r.left, r.top};
+        ScreenToClient(window, &origin);
+        SetWindowPos(child, nullptr, origin.x + shift, origin.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING | SWP_NOACTIVATE);
+    }
+    return needed;
 }
 
 void TWinSkinForm::SetCaptionStyle(bool on) {

@@ -14,12 +14,25 @@ void TWinSkinForm::RestoreProcedures() {
     relay_ = nullptr;
 }
 
+// Without the skinned frame only the colour and the procedures were taken.
+void TWinSkinForm::UnskinControlsOnly() {
+    if (hoverTimer_ != nullptr) hoverTimer_->SetEnabled(false);
+    RestoreProcedures();
+    if (ctx_.SkinState == ssDestroying || form_ == nullptr) return;
+    RestoreFormColour();
+    for (int i = 0; i < form_->ComponentCount(); ++i)
+        if (auto* control = dynamic_cast<tk::TControl*>(form_->Components(i))) control->Invalidate();
+}
+
 void TWinSkinForm::Unskin() {
+    if (!ctx_.SkinFrame) {
+        UnskinControlsOnly();
+        return;
+    }
     if (hoverTimer_ != nullptr) hoverTimer_->SetEnabled(false);
     const bool destroying = ctx_.SkinState == ssDestroying;
     RestoreProcedures();
     if (!destroying) RestoreFormColour();
-    if (!ctx_.SkinFrame) return;  // the native frame and menu were never touched
 
     SetSysMenuStyle(ctx_, false);
     SetCaptionStyle(true);
@@ -46,6 +59,10 @@ void TWinSkinForm::ResizeToNativeFrame() {
 }
 
 void TWinSkinForm::UnskinForDestroy() {
+    if (!ctx_.SkinFrame) {
+        UnskinControlsOnly();
+        return;
+    }
     if (hoverTimer_ != nullptr) hoverTimer_->SetEnabled(false);
     RestoreProcedures();
     hotObject_ = nullptr;

@@ -53,6 +53,8 @@ public:
     void Unskin() override;
     void UnskinForDestroy() override;
     void FreeCaptionButtons() override;
+    // Without the skinned frame: procedures and colour given back, the controls repainted.
+    void UnskinControlsOnly();
     const FormFrameState& Frame() const override { return ctx_.Frame; }
     tk::TCustomForm* VclForm() const override { return form_; }
     TNCObject* HotObject() const override { return hotObject_; }
@@ -119,6 +121,7 @@ private:
     void RestoreFormColour();
     void ResizeToNativeFrame();
     void FrameChanged();
+    int WidenForCaption(int width);
     bool IsMajor4Minor0() const { return (Version & 0xFF) == 4 && ((Version >> 8) & 0xFF) == 0; }
 
     bool DispatchStageOne(tk::TMessage& message);
@@ -168,6 +171,7 @@ private:
     bool sizable_ = false;
     bool isChild_ = false;
     int nativeFrameWidth_ = 0, nativeFrameHeight_ = 0;
+    int titleTextWidth_ = 0;
     uint32_t lastMenuClick_ = 0;
     uint32_t doubleClickTime_ = 0;
 };

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <utility>
@@ -518,6 +519,102 @@ TEST_F(SkinFormTest, HoverComesAndTheTimerTakesItAway) {
     PumpFor(700);
     EXPECT_EQ(maximize->State, ncNormal);
     EXPECT_EQ(skinner_->HotObject(), nullptr);
+}
+
+// Systems of version x.0 take the native caption style off a skinned top-level window; it
+// comes back with the skin. The version word is set before attaching, as a test exe pinned to
+// such a system would have it.
+TEST_F(SkinFormTest, VersionFiveZeroStripsTheNativeCaptionWhileSkinned) {
+    MakeForm();
+    // Toolkit forms are owned by the application window, so on NT it takes the app-window style.
+    ASSERT_NE(GetWindow(window_, GW_OWNER), nullptr);
+    SetWindowLongW(window_, GWL_EXSTYLE, GetWindowLongW(window_, GWL_EXSTYLE) | WS_EX_APPWINDOW);
+    skinner_ = new TWinSkinForm(form_);
+    skinner_->Version = 0x00000005;  // 5.0, NT platform
+    skinner_->SetWindow(window_, 0, L"TForm");
+    skinner_->AttachForm(skin_.data, form_);
+    EXPECT_TRUE(skinner_->Frame().Has(fiStripCaption));
+    Start();
+    EXPECT_EQ(GetWindowLongW(window_, GWL_STYLE) & WS_CAPTION, 0);
+    EXPECT_EQ(skinner_->Frame().BorderKind, bkSizable) << "the kind is read before the caption goes";
+    skinner_->Unskin();
+    EXPECT_EQ(GetWindowLongW(window_, GWL_STYLE) & WS_CAPTION, static_cast<LONG>(WS_CAPTION));
+
+    // Any other version leaves the caption style on.
+    delete form_;
+    form_ = nullptr;
+    MakeForm();
+    Skinned();
+    EXPECT_FALSE(skinner_->Frame().Has(fiStripCaption));
+    EXPECT_EQ(GetWindowLongW(window_, GWL_STYLE) & WS_CAPTION, static_cast<LONG>(WS_CAPTION));
+}
+
+// Without the main-menu bit the skin leaves frame and menu alone but still colours the form.
+TEST_F(SkinFormTest, WithoutTheFrameBitOnlyTheColourChanges) {
+    MakeForm();
+    skin_.data->SetSkinControls(skin_.data->SkinControls() & ~SetBit(xcMainMenu));
+    RECT window0{};
+    GetWindowRect(window_, &window0);
+    HMENU menu = GetMenu(window_);
+    Attach();
+    EXPECT_EQ(skinner_->SkinState(), ssSkinned) << "nothing waits for SKIN_START";
+    Start();
+    RECT window1{};
+    GetWindowRect(window_, &window1);
+    EXPECT_EQ(GetMenu(window_), menu);
+    EXPECT_EQ(skinner_->MenuBar(), nullptr);
+    EXPECT_TRUE(EqualRect(&window0, &window1));
+    EXPECT_EQ(static_cast<uint32_t>(form_->Color()), flatskin::kColourButtonFace);
+    skinner_->Unskin();
+    EXPECT_EQ(form_->Color(), static_cast<tk::TColor>(tk::clBtnFace));
+    EXPECT_FALSE(skinner_->Attached());
+}
+
+// A message box narrower than its caption is widened to title margins plus text, and its
+// controls move right by half of what it gained.
+TEST_F(SkinFormTest, NarrowDialogIsWidenedForItsCaption) {
+    const char* caption = "A caption far wider than the little dialog that carries it around";
+    HWND dialog = CreateWindowExA(0, "#32770", caption, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 100, 100,
+                                  160, 120, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(dialog, nullptr);
+    HWND child = CreateWindowExA(0, "STATIC", "x", WS_CHILD | WS_VISIBLE, 10, 12, 20, 20, dialog, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    RECT client{};
+    GetClientRect(dialog, &client);
+
+    FormSkinnerRequest request;
+    request.Window = dialog;
+    request.Data = skin_.data;
+    std::unique_ptr<IFormSkinner> plain(MakeFormSkinner(request));
+    SendMessageW(dialog, SKIN_START, 0, kSkinStartDelay);
+    Pump();
+
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0));
+    HFONT font = CreateFontIndirectW(&metrics.lfCaptionFont);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE text{};
+    GetTextExtentPoint32A(dc, caption, static_cast<int>(strlen(caption)), &text);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+
+    const int skinnedWidth = client.right + flatskin::kLeft.frameWidth + flatskin::kRight.frameWidth;
+    const int needed = skin_.data->Title->LeftWidth + text.cx + skin_.data->Title->RightWidth;
+    ASSERT_GT(needed, skinnedWidth);
+    RECT w{};
+    GetWindowRect(dialog, &w);
+    EXPECT_EQ(w.right - w.left, needed);
+    RECT c{};
+    GetWindowRect(child, &c);
+    POINT at{c.left, c.top};
+    ScreenToClient(dialog, &at);
+    EXPECT_EQ(at.x, 10 + (needed - skinnedWidth) / 2);
+    EXPECT_EQ(at.y, 12);
+    static_cast<TWinSkinForm*>(plain.get())->Unskin();
+    DestroyWindow(dialog);
 }
 
 }  // namespace
