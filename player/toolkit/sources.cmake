@@ -4,6 +4,7 @@
 # (absolute paths).
 set(TOOLKIT_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(TOOLKIT_CORE_SOURCES
+  accelerator.cpp
   class_info.cpp
   collection.cpp
   component.cpp

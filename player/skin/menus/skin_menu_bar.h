@@ -37,6 +37,8 @@ public:
 
     // Its part of the bar's background, a frame when hot or pressed, its caption.
     void Paint() override;
+    // The same on dc, whose origin is the window's top-left corner (Paint uses the window DC).
+    void PaintTo(HDC dc);
 };
 
 class TWinSkinMenu : public tk::TComponent {
@@ -66,6 +68,13 @@ public:
     bool OpenMenuButton(TMenuBtn& item);
     // The first visible, enabled item whose caption has c as its accelerator.
     TMenuBtn* FindByAccelerator(wchar_t c) const;
+
+    // Where the first item starts from the bar's edge: past the menu-bar object's cap.
+    int Margin(int barWidth) const;
+    // Item rectangles for a bar at bar (Layout and Paint share it).
+    void LayoutIn(const SliceRect& bar);
+    // Puts the window's own menu back (the skin comes off a living window).
+    void GiveBackMenu();
 
     INcHost* Form;
     TSkinData* SkinData;
