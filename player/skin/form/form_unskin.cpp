@@ -38,7 +38,8 @@ void TWinSkinForm::Unskin() {
     SetCaptionStyle(true);
     hotObject_ = nullptr;
     if (ctx_.MenuBar != nullptr) {
-        SetMenu(ctx_.Handle, ctx_.MenuBar->MenuHandle != nullptr ? ctx_.MenuBar->MenuHandle : menuHandle_);
+        if (ctx_.MenuBar->MenuHandle == nullptr) ctx_.MenuBar->MenuHandle = menuHandle_;
+        ctx_.MenuBar->GiveBackMenu();
         delete ctx_.MenuBar;
         ctx_.MenuBar = nullptr;
         ctx_.Frame.HasMenuBar = false;
