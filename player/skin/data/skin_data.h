@@ -111,6 +111,9 @@ public:
     tk::TMemoryStream SkinStream;  // the package bytes
     tk::TImageList* MenuImages() const { return menuImages_.get(); }
     tk::TBitmap AppIcon;
+    // Whether skinned frames paint their non-client area: the form skinner clears it only while
+    // the previous window procedure handles CM_MENUCHANGED, whose native repaint must stand.
+    bool NcPaintEnabled = true;
 
 private:
     bool Designing() const { return (ComponentState() & tk::csDesigning) != 0; }

@@ -26,6 +26,10 @@ namespace skin {
 class TSkinData;
 class TWinSkinMenu;
 
+// Asked of the window for the caption buttons whose Visibility is 1000-2000: wParam the code,
+// lParam the action; an answer above 0 shows the button.
+constexpr UINT SKIN_BUTTONVISIBLE = 0x3515;
+
 struct FramePaintContext {
     HWND Handle = nullptr;
     TSkinData* Skin = nullptr;
