@@ -201,6 +201,20 @@ TEST_F(SkinFormTest, SkinStartSkinsOnceAndTellsTheProgram) {
     EXPECT_EQ(SendMessageW(window_, SKIN_QUERY, 0, 0), 1);
     Pump();
     EXPECT_EQ(recorder_.Count(SKIN_APPLIED, kSkinMagic), 2);
+
+    // The caption on the screen is the skin's (active frame), right of the title's place.
+    Activate();
+    UpdateWindow(window_);
+    Pump();
+    RECT w{};
+    GetWindowRect(window_, &w);
+    tk::TBitmap pixel;
+    pixel.SetSize(1, 1);
+    HDC screen = GetDC(nullptr);
+    BitBlt(pixel.Canvas().Handle(), 0, 0, 1, 1, screen, w.left + (w.right - w.left) / 2 + 40,
+           w.top + flatskin::kTop.frameHeight / 2, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(testing::PixelAt(pixel, 0, 0), flatskin::kTopColours[0][flatskin::zone::kCentre]);
 }
 
 TEST_F(SkinFormTest, ProceduresAreReplacedAndGivenBack) {
@@ -458,9 +472,10 @@ TEST_F(SkinFormTest, CaptionButtonPressIsConsumedAndReleasedIntoItsAction) {
 TEST_F(SkinFormTest, MaximizedWindowCaptionPressBecomesAMenuPress) {
     MakeForm();
     Skinned();
-    ShowWindow(window_, SW_MAXIMIZE);
-    Pump();
     Activate();
+    // The skinner takes the state from the command; the recorder keeps the window as it is, as
+    // wine without a window manager would soon restore a really maximized one.
+    SendMessageW(window_, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     ASSERT_EQ(skinner_->Frame().WindowState, wsMaximized);
     ASSERT_TRUE(skinner_->Frame().WindowActive);
     RECT w{};
