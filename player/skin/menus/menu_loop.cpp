@@ -18,7 +18,7 @@ tk::TMenuItem* SelectedToolkitItem(const TWinSkinMenu& bar, WPARAM wParam, HMENU
     return bar.Menu->FindItem(item, tk::TFindItemKind::fkCommand);
 }
 
-// In a right-to-left menu the arrow keys swap, so Left always moves towards the bar's start.
+// A right-to-left bar runs from the right, so there the arrow keys exchange their roles.
 void SwapArrowsForRightToLeft(MSG& msg) {
     const MenuLoopState& loop = MenuLoop();
     if (loop.SelectedItem == nullptr) return;
@@ -42,8 +42,8 @@ TMenuBtn* Neighbour(const TWinSkinMenu& bar, int index, int step) {
     return nullptr;
 }
 
-bool InTrackedPopup(const tk::TMenuItem& item, HMENU tracked) {
-    if (item.HandleAllocated() && const_cast<tk::TMenuItem&>(item).Handle() == tracked) return true;
+bool InTrackedPopup(tk::TMenuItem& item, HMENU tracked) {
+    if (item.HandleAllocated() && item.Handle() == tracked) return true;
     tk::TMenuItem* parent = item.Parent();
     return parent != nullptr && parent->HandleAllocated() && parent->Handle() == tracked;
 }
@@ -51,7 +51,8 @@ bool InTrackedPopup(const tk::TMenuItem& item, HMENU tracked) {
 // Left leaves the drop-down from its own items (in a submenu it closes the submenu instead);
 // Right leaves it from an item that opens no submenu.
 TMenuBtn* KeyTarget(const MenuLoopState& loop, const TWinSkinMenu& bar, WPARAM key) {
-    const tk::TMenuItem* selected = loop.SelectedItem;
+    tk::TMenuItem* selected = loop.SelectedItem;
+    if (loop.CurrentIndex < 0) return nullptr;
     if (key == VK_LEFT && (selected == nullptr || InTrackedPopup(*selected, loop.TrackedPopup)))
         return Neighbour(bar, loop.CurrentIndex, -1);
     if (key == VK_RIGHT && (selected == nullptr || selected->Count() == 0))

@@ -2,6 +2,7 @@
 
 #include "accelerator.h"
 #include "form.h"
+#include "menu_loop.h"
 #include "menus.h"
 
 namespace skin {
@@ -35,7 +36,10 @@ void FreeButtons(TWinSkinMenu& bar) {
 TWinSkinMenu::TWinSkinMenu(tk::TComponent* owner, INcHost* form, TSkinData* data)
     : tk::TComponent(owner), Form(form), SkinData(data) {}
 
-TWinSkinMenu::~TWinSkinMenu() { FreeButtons(*this); }
+TWinSkinMenu::~TWinSkinMenu() {
+    FreeButtons(*this);
+    if (MenuLoop().Current == this) MenuLoop().Current = nullptr;
+}
 
 void TWinSkinMenu::BuildFromWindowMenu() {
     HWND window = Form->WindowHandle();
