@@ -3,11 +3,13 @@
 #include "about_form.h"
 #include "application.h"
 #include "error_report.h"
+#include "install_skin_manager.h"
 #include "main_form.h"
 #include "player_paths.h"
 #include "player_texts.h"
 #include "register_control.h"
 #include "settings_form.h"
+#include "win_skin_form.h"
 #include "splash_form.h"
 
 namespace zentavo {
@@ -41,6 +43,9 @@ void FreePassForms() {
 }  // namespace
 
 int RunPlayer() {
+    // Before the main form is read: its skin component hands itself to this manager, whose
+    // window hook then skins each window of the program at its first activation.
+    skin::InstallSkinManager(skin::MakeFormSkinner);
     try {
         RunPass(true);
         return 0;

@@ -169,3 +169,68 @@ def test_splash_about_box_and_manual(stage, tmp_path):
     finally:
         uiquery("close", HELP_TITLE, env=player.env)
         player.stop()
+
+
+# The production skin's art as the build drew it, and where its caption buttons sit (x from the
+# window's right edge, y from its top; each 18 x 16).
+MEMBERS = SHOTS.parent / "skin" / "members"
+CLOSE_X, MAXIMIZE_X, MINIMIZE_X, BUTTON_Y = 24, 44, 64, 4
+SETTINGS_CAPTION = "连接设置"
+
+
+def art(member, x, y):
+    return pixels(MEMBERS / member, (x, y, 1, 1))[0][0]
+
+
+def skinned_frame(player, title):
+    assert wait_until(lambda: player.query("frame", title).get("skinned"), timeout=30), "%s was not skinned" % title
+    return player.query("frame", title)
+
+
+def test_main_window_and_settings_dialog_wear_the_production_skin(stage, tmp_path):
+    player = Player(stage, tmp_path).start()
+    try:
+        frame = skinned_frame(player, TITLE)
+        assert not frame["native_menu"], "the skin draws the menu bar; the window keeps no menu of its own"
+        left, top, right, bottom = frame["window"]
+        width, height = right - left, bottom - top
+        # The skinned frame: a 24-pixel caption, 4-pixel side borders and the menu band under the caption.
+        assert frame["client"][0] - left == 4 and right - frame["client"][2] == 4
+        assert frame["client"][1] - top > 24
+        # The shaped region leaves out the side pieces' magenta corners.
+        region = frame["region"]
+        def inside(x, y):
+            return any(l <= x < r and t <= y < b for l, t, r, b in region)
+        assert art("left.bmp", 0, 0) == (255, 0, 255)
+        assert region and not inside(0, 0) and not inside(width - 1, 0) and inside(width // 2, 1)
+
+        time.sleep(1)
+        shot = SHOTS / "player_skinned.png"
+        subprocess.run(["import", "-window", "root", str(shot)], env=player.env, check=True, timeout=60)
+        def screen(x, y):
+            return pixels(shot, (left + x, top + y, 1, 1))[0][0]
+        # The active caption, between the title and the buttons, row by row as the art has it.
+        for row in (3, 12, 20):
+            assert near(screen(width * 6 // 10, row), art("top.bmp", 48, row), 4), row
+        # The left border's active frame, the menu band's colour and the three caption buttons.
+        assert near(screen(1, height // 2), art("left.bmp", 1, 40), 4)
+        for x in (CLOSE_X, MAXIMIZE_X, MINIMIZE_X):
+            assert near(screen(width - x + 3, BUTTON_Y + 8), art("close.bmp", 3, 8), 4), x
+
+        # The settings dialog: a single fixed frame with close and icon only.
+        player.command((2, 0))
+        assert wait_until(lambda: uiquery("find", SETTINGS_CAPTION, env=player.env).get("found"))
+        dialog = skinned_frame(player, SETTINGS_CAPTION)
+        d_left, d_top, d_right, _ = dialog["window"]
+        time.sleep(1)
+        shot = SHOTS / "settings_skinned.png"
+        subprocess.run(["import", "-window", "root", str(shot)], env=player.env, check=True, timeout=60)
+        def dialog_pixel(x, y):
+            return pixels(shot, (d_left + x, d_top + y, 1, 1))[0][0]
+        d_width = d_right - d_left
+        assert near(dialog_pixel(d_width - CLOSE_X + 3, BUTTON_Y + 8), art("close.bmp", 3, 8), 4)
+        for x in (MAXIMIZE_X, MINIMIZE_X):
+            assert near(dialog_pixel(d_width - x + 3, BUTTON_Y + 8), art("top.bmp", 48, BUTTON_Y + 8), 4), x
+        uiquery("press", SETTINGS_CAPTION, "取消", env=player.env)
+    finally:
+        player.stop()
