@@ -323,6 +323,23 @@ TEST_F(SkinFormTest, ClientAreaKeepsItsSizeAndTheMenuComesBack) {
     EXPECT_EQ(window2.bottom - window2.top, window0.bottom - window0.top);
 }
 
+// The toolkit puts a changed menu back on the window; the skinned bar takes it over again.
+TEST_F(SkinFormTest, ChangedMenuRebuildsTheBarAndLeavesTheWindowWithout) {
+    MakeForm();
+    Skinned();
+    RECT client0{};
+    GetClientRect(window_, &client0);
+    form_->Menu()->Items()->Items(0)->SetCaption(L"&Fichier");
+    Pump();
+    EXPECT_EQ(GetMenu(window_), nullptr);
+    ASSERT_NE(skinner_->MenuBar(), nullptr);
+    ASSERT_EQ(skinner_->MenuBar()->Buttons.size(), 3u);
+    EXPECT_EQ(skinner_->MenuBar()->Buttons[0]->Caption, L"&Fichier");
+    RECT client1{};
+    GetClientRect(window_, &client1);
+    EXPECT_TRUE(EqualRect(&client0, &client1));
+}
+
 TEST_F(SkinFormTest, FormTakesTheSkinsFaceColourWhileSkinned) {
     MakeForm();
     form_->SetColor(0x123456);
