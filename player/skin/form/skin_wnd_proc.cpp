@@ -143,7 +143,17 @@ void TWinSkinForm::HandleNCActivate(tk::TMessage& message) {
 
 // The toolkit put a changed menu back on the window: the bar takes it over again.
 void TWinSkinForm::HandleMenuChanged(tk::TMessage& message) {
-    CallDefault(message);
+    // The form's own handling puts its menu back on the window and redraws the bar; the skin
+    // paints no frame meanwhile, so the native bar never shows for that moment.
+    const bool painting = ctx_.Skin->NcPaintEnabled;
+    ctx_.Skin->NcPaintEnabled = false;
+    try {
+        CallDefault(message);
+    } catch (...) {
+        ctx_.Skin->NcPaintEnabled = painting;
+        throw;
+    }
+    ctx_.Skin->NcPaintEnabled = painting;
     HMENU menu = GetMenu(ctx_.Handle);
     if (menu == nullptr) return;
     if (ctx_.MenuBar != nullptr && ctx_.Skin->MenuUpdate()) {

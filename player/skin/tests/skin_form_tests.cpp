@@ -65,8 +65,12 @@ struct FormRecorder {
     std::vector<Logged> log;
     std::vector<UINT> swallow{WM_SYSCOMMAND, WM_NCLBUTTONDOWN, SKIN_CAPTIONACTION};
 
+    TSkinData* watched = nullptr;       // whose frame painting CM_MENUCHANGED finds
+    std::vector<bool> paintingOnMenuChange;
+
     void Proc(tk::TMessage& m) {
         log.push_back({m.Msg, m.WParam, m.LParam});
+        if (m.Msg == tk::CM_MENUCHANGED && watched != nullptr) paintingOnMenuChange.push_back(watched->NcPaintEnabled);
         if (std::find(swallow.begin(), swallow.end(), m.Msg) != swallow.end()) {
             m.Result = 0;
             return;
@@ -329,8 +333,12 @@ TEST_F(SkinFormTest, ChangedMenuRebuildsTheBarAndLeavesTheWindowWithout) {
     Skinned();
     RECT client0{};
     GetClientRect(window_, &client0);
+    recorder_.watched = skin_.data;
     form_->Menu()->Items()->Items(0)->SetCaption(L"&Fichier");
     Pump();
+    // The form put its menu back on the window while the skin painted no frame, then the skin took it again.
+    EXPECT_EQ(recorder_.paintingOnMenuChange, std::vector<bool>{false});
+    EXPECT_TRUE(skin_.data->NcPaintEnabled);
     EXPECT_EQ(GetMenu(window_), nullptr);
     ASSERT_NE(skinner_->MenuBar(), nullptr);
     ASSERT_EQ(skinner_->MenuBar()->Buttons.size(), 3u);
