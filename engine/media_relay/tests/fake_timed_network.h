@@ -16,7 +16,7 @@
 #include "engine_tick.h"
 #include "message_ids.h"
 #include "message_object.h"
-#include "peer_address.h"
+#include "peers/peer_address.h"
 
 namespace fake_net {
 

@@ -11,7 +11,7 @@
 
 #include "fake_timed_network.h"
 #include "message_object.h"
-#include "wire_bytes.h"
+#include "packets/wire_bytes.h"
 
 namespace fake_transfer {
 

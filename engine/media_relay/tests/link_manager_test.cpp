@@ -3,18 +3,17 @@
 #include <memory>
 #include <vector>
 
-#include "announce_packet.h"
 #include "fake_timed_network.h"
-#include "join_packet.h"
-#include "leave_packet.h"
-#include "link_entry.h"
-#include "link_manager.h"
-#include "link_replies.h"
-#include "link_status_interval.h"
-#include "link_status_packet.h"
-#include "peer_link.h"
+#include "links/link_entry.h"
+#include "links/link_manager.h"
+#include "links/peer_link.h"
+#include "packets/announce_packet.h"
+#include "packets/join_packet.h"
+#include "packets/leave_packet.h"
+#include "packets/link_replies.h"
+#include "packets/link_status_packet.h"
+#include "packets/wire_bytes.h"
 #include "test_channel_session.h"
-#include "wire_bytes.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 // The piece scheduler on a virtual clock that wraps during each test: the start piece, the
 // request pass (in-order cap, rarest first, the 30-piece rule), the link tick (back-off,
 // opening and closing links, connect time-outs, the transfer limit) and transfer ends.
-#include "piece_scheduler.h"
+#include "transfer/piece_scheduler.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
 
-#include "rate_meter.h"
 #include "scheduler_fixture.h"
+#include "transfer/rate_meter.h"
 
 namespace {
 

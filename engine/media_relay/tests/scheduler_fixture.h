@@ -11,23 +11,23 @@
 #include <set>
 #include <vector>
 
-#include "channel_session.h"
 #include "fake_transfer_net.h"
-#include "hello_packet.h"
+#include "io/tcp_socket.h"
 #include "message_ids.h"
-#include "peer_address_set.h"
-#include "peer_list_packet.h"
-#include "tcp_socket.h"
-#include "peer_entry.h"
-#include "peer_transfer.h"
+#include "packets/hello_packet.h"
+#include "packets/peer_list_packet.h"
+#include "packets/transfer_packets.h"
+#include "packets/wire_bytes.h"
+#include "peers/peer_address_set.h"
 #include "piece_builder.h"
-#include "piece_scheduler.h"
-#include "stats_block.h"
-#include "stream_buffer.h"
-#include "sys_info_fields.h"
+#include "pieces/stream_buffer.h"
+#include "session/channel_session.h"
+#include "session/peer_entry.h"
+#include "session/stats_block.h"
+#include "session/sys_info_fields.h"
 #include "test_channel_session.h"
-#include "transfer_packets.h"
-#include "wire_bytes.h"
+#include "transfer/peer_transfer.h"
+#include "transfer/piece_scheduler.h"
 
 namespace scheduler_test {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "relay_results.h"
+#include "serving/stream_session_factory.h"
+#include "session/relay_results.h"
 #include "stream_fixture.h"
-#include "stream_session_factory.h"
 
 namespace {
 

@@ -10,18 +10,18 @@
 #include <memory>
 #include <vector>
 
-#include "channel_session.h"
 #include "fake_timed_network.h"
-#include "link_entry.h"
-#include "link_manager.h"
+#include "links/link_entry.h"
+#include "links/link_manager.h"
 #include "message_ids.h"
-#include "packet_fields.h"
-#include "peer_address.h"
-#include "peer_exchange.h"
-#include "relay_param_block.h"
-#include "stats_block.h"
-#include "sys_info_fields.h"
-#include "wire_bytes.h"
+#include "packets/packet_fields.h"
+#include "packets/wire_bytes.h"
+#include "peers/peer_address.h"
+#include "peers/peer_exchange.h"
+#include "session/channel_session.h"
+#include "session/relay_param_block.h"
+#include "session/stats_block.h"
+#include "session/sys_info_fields.h"
 
 namespace test_session {
 
