@@ -3,6 +3,7 @@
 #include "block_bytes.h"
 #include "engine_tables.h"
 #include "engine_tick.h"
+#include "frame_routing.h"
 #include "framework_manager.h"
 #include "message_ids.h"
 #include "udp_receiver.h"
@@ -67,8 +68,8 @@ void CTcpAcceptor::OnFirstData(const FrameworkMessage& msg) {
         return;
     }
     const auto* data = static_cast<const uint8_t*>(buffer);
-    int row = -1;
-    if (data && msg.p2 >= kRoutingMinLength) row = m_manager.Components().FindByGuid(data + kRoutingGuidOffset);
+    const uint8_t* guid = RoutingGuid(data, msg.p2);
+    const int row = guid ? m_manager.Components().FindByGuid(guid) : -1;
     if (row >= 0) {
         const uint32_t handle = m_manager.Components().Row(row).handle;
         if (CorePostMessage(handle, msg.sender, MSG_CONNECTION_HANDOVER, msg.sender, msg.p1, msg.p2, 0)) return;
@@ -77,7 +78,7 @@ void CTcpAcceptor::OnFirstData(const FrameworkMessage& msg) {
         return;
     }
     NetFreeBuffer(buffer);
-    NetSend(socket, kRefusal, sizeof(kRefusal));
+    NetSend(socket, kRoutingRefusal, sizeof(kRoutingRefusal));
     CloseConnection(socket);
 }
 

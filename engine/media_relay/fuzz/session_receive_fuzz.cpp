@@ -197,7 +197,7 @@ void Deliver(Fixture& f, const Datagram& d, const std::vector<uint8_t>& bytes) {
     f.session->OnMessage(&msg);
     // Both kinds of buffer are the session's to free, on every path.
     if (kind == 0 && LiveNetBuffers().count(packet)) __builtin_trap();
-    if (fake_net::Get().bad_frees) __builtin_trap();
+    if (fake_core::Get().bad_frees) __builtin_trap();
 }
 
 }  // namespace

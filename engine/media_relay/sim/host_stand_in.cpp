@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine_tables.h"
+#include "frame_routing.h"
 #include "message_ids.h"
 #include "peers/peer_address.h"
 
@@ -72,8 +73,8 @@ void HostStandIn::SetComponent(const uint8_t* guid, uint32_t handle) {
 }
 
 bool HostStandIn::NamesComponent(const uint8_t* data, uint32_t length) const {
-    return m_component && data && length >= kRoutingMinLength &&
-           std::memcmp(data + kRoutingGuidOffset, m_guid, sizeof(m_guid)) == 0;
+    const uint8_t* guid = RoutingGuid(data, length);
+    return m_component && guid && std::memcmp(guid, m_guid, sizeof(m_guid)) == 0;
 }
 
 int HostStandIn::OnMessage(FrameworkMessage* msg) {
@@ -115,7 +116,7 @@ void HostStandIn::FirstFrame(const FrameworkMessage& msg) {
         return;
     }
     NetFreeBuffer(buffer);
-    NetSend(socket, kRefusal, sizeof(kRefusal));
+    NetSend(socket, kRoutingRefusal, sizeof(kRoutingRefusal));
     CloseConnection(socket);
 }
 

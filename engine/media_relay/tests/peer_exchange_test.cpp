@@ -84,7 +84,7 @@ protected:
     void TearDown() override {
         session.reset();
         blocks.reset();
-        EXPECT_TRUE(fake_net::Get().timers.empty()) << "timers left behind";
+        EXPECT_TRUE(fake_core::LiveTimers().empty()) << "timers left behind";
         fake_net::Uninstall();
     }
 

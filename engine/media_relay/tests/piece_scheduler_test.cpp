@@ -337,7 +337,7 @@ TEST_F(SchedulerTest, AStaleEndMessageNeverRemovesAnotherTransfer) {
     EXPECT_TRUE(Scheduler().HasTransfer(second));
     // Its own end removes it.
     Send(second_socket, Control(kControlRefused, {}));
-    fake_transfer::Get().posted.erase(fake_transfer::Get().posted.begin());
+    fake_core::Get().posted.erase(fake_core::Get().posted.begin());
     DeliverEnds();
     EXPECT_FALSE(Scheduler().HasTransfer(second));
 }

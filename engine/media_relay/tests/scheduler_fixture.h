@@ -186,7 +186,7 @@ protected:
     // Hands the scheduler every MSG_TRANSFER_ENDED posted so far.
     void DeliverEnds() {
         auto ends = fake_transfer::PostedOf(MSG_TRANSFER_ENDED);
-        std::erase_if(fake_transfer::Get().posted, [](const fake_transfer::Posted& p) { return p.id == MSG_TRANSFER_ENDED; });
+        std::erase_if(fake_core::Get().posted, [](const fake_transfer::Posted& p) { return p.id == MSG_TRANSFER_ENDED; });
         for (const auto& p : ends) {
             FrameworkMessage msg{p.target, p.sender, p.id, p.p1, p.p2, 0, 0, 0};
             Scheduler().OnMessage(&msg);
