@@ -1,6 +1,13 @@
 // A network-library socket owned by a message object: the library posts the socket's events
 // to this object, which hands them to its event sink. The socket is closed and destroyed
 // with the object.
+//
+// Ownership: a connection socket has one owner, the object holding it (a std::unique_ptr in a
+// pending connect or a transfer, a player session's waiting set or client map), and that owner
+// is its sink. The sink may delete the socket inside any event call, so the socket touches
+// nothing of itself once it has handed an event on, and a sink never uses a socket after a call
+// in which it may have deleted it. A sink that hears from a socket it holds no record of is the
+// last one to know it and deletes it.
 #pragma once
 
 #include <cstdint>

@@ -17,11 +17,11 @@ CLinkManagerBase::~CLinkManagerBase() {
 
 void CLinkManagerBase::DeleteLinks() {
     // Taken out first, so that nothing reached from a link's leave finds a half-deleted array.
-    std::vector<CPeerLink*> links;
+    std::vector<std::unique_ptr<CPeerLink>> links;
     links.swap(m_links);
-    for (CPeerLink* link : links) {
+    for (std::unique_ptr<CPeerLink>& link : links) {
         link->Stop();
-        delete link;
+        link.reset();
     }
 }
 
@@ -34,15 +34,15 @@ void CLinkManagerBase::SetLinks(uint32_t count, const uint8_t* entries) {
     if (!entries) return;
     if (count > kMaxLinks) count = kMaxLinks;
     for (uint32_t i = 0; i < count; ++i) {
-        if (CPeerLink* link = CreateLink(entries + kLinkEntrySize * i)) m_links.push_back(link);
+        if (CPeerLink* link = CreateLink(entries + kLinkEntrySize * i)) m_links.emplace_back(link);
     }
 }
 
 CPeerLink* CLinkManagerBase::FindLink(uint32_t source_kind, const NetSockAddr* sender) const {
     NetSockAddr from;
     if (!CopySenderAddress(sender, &from)) return nullptr;
-    for (CPeerLink* link : m_links)
-        if (link->IsReplyFrom(source_kind, from)) return link;
+    for (const std::unique_ptr<CPeerLink>& link : m_links)
+        if (link->IsReplyFrom(source_kind, from)) return link.get();
     return nullptr;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "io/core_timer.h"
@@ -42,7 +43,7 @@ public:
     virtual void OnPeriodic() {}
 
     uint32_t LinkCount() const { return static_cast<uint32_t>(m_links.size()); }
-    CPeerLink* LinkAt(uint32_t index) const { return index < m_links.size() ? m_links[index] : nullptr; }
+    CPeerLink* LinkAt(uint32_t index) const { return index < m_links.size() ? m_links[index].get() : nullptr; }
     // The link a reply came from: same kind, server IPv4 and port; null for strangers.
     CPeerLink* FindLink(uint32_t source_kind, const NetSockAddr* sender) const;
 
@@ -51,6 +52,6 @@ protected:
 
 private:
     CChannelSession* m_session;
-    std::vector<CPeerLink*> m_links;
+    std::vector<std::unique_ptr<CPeerLink>> m_links;
     CPeriodicTimer m_status_period;
 };

@@ -13,6 +13,7 @@
 #include "packets/peer_record.h"
 #include "packets/wire_bytes.h"
 #include "peers/peer_address.h"
+#include "peers/peer_address_pool.h"
 #include "peers/peer_exchange.h"
 #include "pieces/stream_buffer.h"
 #include "platform.h"
@@ -65,26 +66,12 @@ uint16_t ReadSysU16(const uint8_t* sys_info, uint32_t offset) {
 CChannelSession::CChannelSession(void* create_param_block)
     : m_param_block(static_cast<uint8_t*>(create_param_block)) {}
 
-CChannelSession::~CChannelSession() {
-    DeleteParts();
-    m_stats = nullptr;
-    m_stats_block.Close();
-    m_unused_block.Close();
-}
+// The parts go with their members, in the order their declaration gives, and then the two
+// shared blocks close (CSharedMemory), the statistics block first.
+CChannelSession::~CChannelSession() = default;
 
-void CChannelSession::DeleteParts() {
-    // The piece scheduler goes first: it removes its transfers, which report to the pool and
-    // feed the buffer. The stream server goes before the buffer it reads from.
-    delete m_scheduler;
-    m_scheduler = nullptr;
-    delete m_stream_server;
-    m_stream_server = nullptr;
-    delete m_stream_buffer;
-    m_stream_buffer = nullptr;
-    delete m_peer_exchange;
-    m_peer_exchange = nullptr;
-    delete m_link_manager;
-    m_link_manager = nullptr;
+void CChannelSession::StopTransfers() {
+    if (m_scheduler) m_scheduler->StopScheduler();
 }
 
 bool CChannelSession::Open() {
@@ -161,11 +148,11 @@ void CChannelSession::FillOwnLinkValues() {
 }
 
 bool CChannelSession::CreateStreamParts() {
-    m_stream_buffer = new (std::nothrow) CStreamBuffer(this);
+    m_stream_buffer.reset(new (std::nothrow) CStreamBuffer(this));
     if (!m_stream_buffer) return false;
-    m_stream_server = new (std::nothrow) CStreamServer(m_stream_buffer, kStreamServerPort);
+    m_stream_server.reset(new (std::nothrow) CStreamServer(m_stream_buffer.get(), kStreamServerPort));
     if (!m_stream_server) return false;
-    m_stream_buffer->SetStreamServer(m_stream_server);
+    m_stream_buffer->SetStreamServer(m_stream_server.get());
     return true;
 }
 
@@ -326,8 +313,8 @@ void CChannelSession::Notify(uint32_t message, uint32_t wparam, uint32_t lparam)
     if (window) platform::PostWindowMessage(window, message, wparam, lparam);
 }
 
-CStreamBuffer* CChannelSession::GetStreamBuffer() { return m_stream_buffer; }
-CPieceScheduler* CChannelSession::GetScheduler() { return m_scheduler; }
+CStreamBuffer* CChannelSession::GetStreamBuffer() { return m_stream_buffer.get(); }
+CPieceScheduler* CChannelSession::GetScheduler() { return m_scheduler.get(); }
 PeerAddressSet* CChannelSession::SourcePeerSet() { return nullptr; }
 const PeerAddressSet* CChannelSession::SourcePeerSet() const { return nullptr; }
 PeerAddressSet* CChannelSession::HostPeerSet() { return nullptr; }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "io/shared_memory.h"
 #include "message_object.h"
@@ -16,6 +17,7 @@
 #include "pieces/stream_buffer_owner.h"
 
 class CLinkManager;
+class CPeerAddressPool;
 class CPeerExchange;
 class CPieceScheduler;
 class CPeerTransfer;
@@ -98,9 +100,9 @@ public:
     // This host's address as published at 652..658 (zeros without a block).
     PeerAddress OwnAddress() const;
     const char* StatsBlockName() const { return m_stats_name; }
-    CLinkManager* LinkManager() const { return m_link_manager; }
-    CPeerExchange* PeerExchange() const { return m_peer_exchange; }
-    CStreamServer* StreamServer() const { return m_stream_server; }
+    CLinkManager* LinkManager() const { return m_link_manager.get(); }
+    CPeerExchange* PeerExchange() const { return m_peer_exchange.get(); }
+    CStreamServer* StreamServer() const { return m_stream_server.get(); }
     // The module's part of the CreateParamBlock as far as the block's length allows: the link
     // entries (own values filled in) and the source peers.
     uint8_t* LinkEntries() const { return m_link_entries; }
@@ -109,13 +111,11 @@ public:
     uint32_t SourcePeerCount() const { return m_source_count; }
 
 protected:
-    // Parts of the derived session, deleted by it before this destructor runs.
-    CLinkManager* m_link_manager = nullptr;
-    CPeerExchange* m_peer_exchange = nullptr;
-    CPieceScheduler* m_scheduler = nullptr;
-
-    // Called by the derived destructor, so that the parts go before the pool.
-    void DeleteParts();
+    // Removes the piece scheduler's transfers while a derived session's operations are still in
+    // force, since each departing transfer reports to the address pool. A session that
+    // overrides those operations calls it from its destructor; the parts themselves go with
+    // the members at the end of this class.
+    void StopTransfers();
 
 private:
     bool ReadParamBlock(relay_param::RelayParams* out);
@@ -136,11 +136,23 @@ private:
     uint32_t m_type_one_word = 0;
     CSharedMemory m_unused_block;  // never opened; closed on destruction like the other
     CSharedMemory m_stats_block;
-    CStreamBuffer* m_stream_buffer = nullptr;
-    CStreamServer* m_stream_server = nullptr;
     uint8_t* m_link_entries = nullptr;
     uint32_t m_link_count = 0;
     const uint8_t* m_source_peers = nullptr;
     uint32_t m_source_count = 0;
     char m_stats_name[64] = {};
+
+protected:
+    // The parts, owned here. Members are destroyed in the reverse of their declaration, so this
+    // order is the one that keeps teardown safe: the scheduler first (its transfers still feed
+    // the buffer and report to the pool), the stream server before the buffer it reads from,
+    // the pool last. They are the last members, so every other one, the statistics block above
+    // all, outlives them. Only CRelaySession makes a pool, links, an exchange and a scheduler;
+    // without them the operations keep their defaults.
+    std::unique_ptr<CPeerAddressPool> m_pool;
+    std::unique_ptr<CLinkManager> m_link_manager;
+    std::unique_ptr<CPeerExchange> m_peer_exchange;
+    std::unique_ptr<CStreamBuffer> m_stream_buffer;
+    std::unique_ptr<CStreamServer> m_stream_server;
+    std::unique_ptr<CPieceScheduler> m_scheduler;
 };

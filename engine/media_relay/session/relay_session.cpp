@@ -13,23 +13,21 @@
 CRelaySession::CRelaySession(void* create_param_block) : CChannelSession(create_param_block) {}
 
 CRelaySession::~CRelaySession() {
-    DeleteParts();
-    delete m_pool;
-    m_pool = nullptr;
+    StopTransfers();
 }
 
 bool CRelaySession::Open() {
     if (!CChannelSession::Open()) return false;
     CoreRegisterMessageBase(MSG_RELAY_BASE);
-    m_pool = new (std::nothrow) CPeerAddressPool(this, kPoolRestMs);
+    m_pool.reset(new (std::nothrow) CPeerAddressPool(this, kPoolRestMs));
     if (!m_pool) return false;
-    m_link_manager = new (std::nothrow) CLinkManager(this);
+    m_link_manager.reset(new (std::nothrow) CLinkManager(this));
     if (!m_link_manager) return false;
     m_link_manager->SetLinks(LinkCount(), LinkEntries());  // its first broadcast goes out now
-    m_peer_exchange = new (std::nothrow) CPeerExchange(this);
+    m_peer_exchange.reset(new (std::nothrow) CPeerExchange(this));
     if (!m_peer_exchange) return false;
     m_peer_exchange->Start(true);
-    m_scheduler = new (std::nothrow) CPieceScheduler(this);
+    m_scheduler.reset(new (std::nothrow) CPieceScheduler(this));
     if (!m_scheduler) return false;
     m_scheduler->StartScheduler(SourcePeerCount(), SourcePeers());
     return true;

@@ -6,14 +6,13 @@
 
 #include "session/channel_session.h"
 
-class CPeerAddressPool;
-
 class CRelaySession : public CChannelSession {
 public:
     static constexpr uint32_t kPoolRestMs = 30000;
 
     explicit CRelaySession(void* create_param_block);
-    // Parts first, the pool last: a departing transfer still reports to it.
+    // Stops the transfers while this session's operations are in force, so a departing
+    // transfer still reports to the pool; the parts then go, the pool last.
     ~CRelaySession() override;
 
     // Builds the session and its parts; false when any of them cannot be had.
@@ -34,8 +33,5 @@ public:
     void SetHostPeers(uint32_t count, const uint8_t* addresses) override;
     void OnLinksUp() override;
 
-    CPeerAddressPool* Pool() const { return m_pool; }
-
-private:
-    CPeerAddressPool* m_pool = nullptr;
+    CPeerAddressPool* Pool() const { return m_pool.get(); }
 };

@@ -43,14 +43,10 @@ class SchedulingSession : public CChannelSession {
 public:
     explicit SchedulingSession(test_session::SessionBlocks& blocks) : CChannelSession(blocks.block.data()) {
         opened = Open();
-        m_scheduler = new CPieceScheduler(this);
+        m_scheduler = std::make_unique<CPieceScheduler>(this);
     }
-    ~SchedulingSession() override {
-        delete m_scheduler;
-        m_scheduler = nullptr;
-        DeleteParts();
-    }
-    CPieceScheduler* Scheduler() const { return m_scheduler; }
+    ~SchedulingSession() override { StopTransfers(); }
+    CPieceScheduler* Scheduler() const { return m_scheduler.get(); }
 
     bool opened = false;
     std::deque<PeerAddress> next_peers;

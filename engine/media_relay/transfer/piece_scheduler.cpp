@@ -101,7 +101,7 @@ int CPieceScheduler::StopScheduler() {
     if (!m_started) return 0;
     m_link_timer.Stop();
     m_request_timer.Stop();
-    while (!m_transfers.empty()) RemoveTransfer(m_transfers.begin()->second, 0);
+    while (!m_transfers.empty()) RemoveTransfer(m_transfers.begin()->second.get(), 0);
     m_candidates.clear();
     m_pending.clear();
     PublishPendingConnects();
@@ -119,7 +119,7 @@ int CPieceScheduler::OnMessage(FrameworkMessage* msg) {
     // removed another way while its message was queued.
     auto it = m_transfers.find(msg->p2);
     if (it == m_transfers.end() || it->second->AsTarget() != msg->sender) return 0;
-    RemoveTransfer(it->second, static_cast<int32_t>(msg->p1));
+    RemoveTransfer(it->second.get(), static_cast<int32_t>(msg->p1));
     return 0;
 }
 
@@ -178,11 +178,12 @@ uint8_t* CPieceScheduler::FreePeerEntry() const {
 
 void CPieceScheduler::AddTransfer(std::unique_ptr<CTcpSocket> socket, uint8_t* entry, bool incoming, bool source) {
     const uint32_t serial = m_next_serial++;
-    auto* transfer = new CPeerTransfer(std::move(socket), entry, this, incoming, source,
-                                       source ? kSourceWindow : kPlainWindow, serial);
-    m_transfers[serial] = transfer;
+    m_transfers[serial] = std::make_unique<CPeerTransfer>(std::move(socket), entry, this, incoming, source,
+                                                          source ? kSourceWindow : kPlainWindow, serial);
 }
 
+// A socket whose sink is this scheduler is held by its pending connect until the result comes;
+// one that is not among them has no holder left, so it goes here (the rule at CNetSocket).
 void CPieceScheduler::OnConnected(CNetSocket* socket) {
     auto it = FindPending(socket);
     if (it == m_pending.end()) {
@@ -220,7 +221,7 @@ bool CPieceScheduler::AcceptTransfer(int socket_id, const uint8_t* data, uint32_
         const bool preferred = m_session->IsPreferredSource(address);
         const uint32_t serial = m_next_serial;
         AddTransfer(std::move(socket), entry, true, preferred);
-        CPeerTransfer* transfer = m_transfers[serial];
+        CPeerTransfer* transfer = m_transfers[serial].get();
         if (data && length) transfer->OnData(nullptr, data, length);
         accepted = true;
     }
@@ -230,8 +231,11 @@ bool CPieceScheduler::AcceptTransfer(int socket_id, const uint8_t* data, uint32_
 
 void CPieceScheduler::RemoveTransfer(CPeerTransfer* transfer, int32_t reason) {
     // Found by address, so a pointer to a transfer already gone is never read.
-    auto it = std::find_if(m_transfers.begin(), m_transfers.end(), [&](const auto& e) { return e.second == transfer; });
+    auto it = std::find_if(m_transfers.begin(), m_transfers.end(), [&](const auto& e) { return e.second.get() == transfer; });
     if (it == m_transfers.end()) return;
+    // Out of the map first, so nothing the departing transfer reaches finds it there; it goes
+    // at the end of this function, after its report and its close.
+    const std::unique_ptr<CPeerTransfer> departing = std::move(it->second);
     m_transfers.erase(it);
     for (auto c = m_candidates.begin(); c != m_candidates.end();)
         c = c->second == transfer ? m_candidates.erase(c) : std::next(c);
@@ -241,18 +245,17 @@ void CPieceScheduler::RemoveTransfer(CPeerTransfer* transfer, int32_t reason) {
         m_session->ReportTransfer(transfer->StatedAddress(), window ? 1000 / window : 10000);
     }
     if (established) transfer->SendClose();
-    delete transfer;
 }
 
 bool CPieceScheduler::HasTransfer(const CPeerTransfer* transfer) const {
     for (const auto& entry : m_transfers)
-        if (entry.second == transfer) return true;
+        if (entry.second.get() == transfer) return true;
     return false;
 }
 
 bool CPieceScheduler::HasOtherPeer(const CPeerTransfer* asking, const uint8_t* peer_id) const {
     for (const auto& [serial, transfer] : m_transfers)
-        if (transfer != asking && transfer->IsEstablished() && SameGuid(transfer->PeerId(), peer_id)) return true;
+        if (transfer.get() != asking && transfer->IsEstablished() && SameGuid(transfer->PeerId(), peer_id)) return true;
     return false;
 }
 
@@ -317,7 +320,7 @@ void CPieceScheduler::OpenLinksToFreeSlots() {
 void CPieceScheduler::CloseSlowest(int32_t free_slots) {
     std::vector<CPeerTransfer*> closing;
     for (const auto& [serial, transfer] : m_transfers)
-        if (transfer->IsEstablished() && !transfer->IsSource()) closing.push_back(transfer);
+        if (transfer->IsEstablished() && !transfer->IsSource()) closing.push_back(transfer.get());
     std::stable_sort(closing.begin(), closing.end(),
                      [](const CPeerTransfer* a, const CPeerTransfer* b) { return a->Rate() < b->Rate(); });
     const size_t count = std::min(closing.size(), static_cast<size_t>(kClosingFreeSlots - free_slots));
@@ -428,7 +431,7 @@ void CPieceScheduler::RebuildCandidates(uint32_t cursor) {
     m_candidates.clear();
     for (const auto& [serial, transfer] : m_transfers)
         if (transfer->IsEstablished() && transfer->PeerMap().End() > cursor + 1)
-            m_candidates.emplace(transfer->FreeRequestSlots(), transfer);
+            m_candidates.emplace(transfer->FreeRequestSlots(), transfer.get());
 }
 
 uint32_t CPieceScheduler::MostFreeSlots() const {

@@ -95,7 +95,7 @@ public:
     uint32_t ChooseStartPiece() const;
     template <class Fn>
     void ForEachTransfer(Fn fn) const {
-        for (const auto& entry : m_transfers) fn(entry.second);
+        for (const auto& entry : m_transfers) fn(entry.second.get());
     }
 
 private:
@@ -133,7 +133,7 @@ private:
     void RequestRarestFirst(uint32_t cursor, uint32_t now);
 
     bool m_started = false;
-    std::map<uint32_t, CPeerTransfer*> m_transfers;  // by serial: creation order
+    std::map<uint32_t, std::unique_ptr<CPeerTransfer>> m_transfers;  // by serial: creation order
     std::map<uint64_t, PendingConnect> m_pending;
     Candidates m_candidates;
     uint32_t m_request_deadline;
