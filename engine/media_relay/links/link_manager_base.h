@@ -33,6 +33,7 @@ public:
     virtual bool OnLinkTimeout(CPeerLink*) { return true; }
     // The session's receive path, by packet type; `sender` is the datagram's source address and
     // `source_kind` says how it came (a LinkKind).
+    // Nothing sends a type 5 reply; the slot keeps its place in the table order.
     virtual void OnType5Reply(uint32_t, const NetSockAddr*, const uint8_t*, uint32_t) {}
     virtual void OnType1Reply(uint32_t, const NetSockAddr*, const uint8_t*, uint32_t) {}
     virtual void OnType3Reply(uint32_t source_kind, const NetSockAddr* sender, const uint8_t* packet,

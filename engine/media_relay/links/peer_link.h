@@ -60,12 +60,10 @@ public:
 
     bool IsReplyFrom(uint32_t source_kind, const NetSockAddr& sender) const;
     LinkEntry Entry() const { return ReadLinkEntry(m_entry); }
-    const uint8_t* EntryBytes() const { return m_entry; }
     uint8_t Kind() const { return Entry().kind; }
     bool IsUp() const { return m_state == kUp; }
     bool AwaitsReply() const { return m_reply_timer.IsRunning(); }
     uint32_t StatusInterval() const { return m_status_interval; }
-    uint16_t FailureCount() const { return m_failures; }
     // One more failure; the count is 16 bits and wraps.
     uint16_t AddFailure() { return ++m_failures; }
     void ClearFailures() { m_failures = 0; }

@@ -52,7 +52,6 @@ public:
     SessionState State() const { return m_state; }
     uint32_t HeaderId() const { return m_header->Number(); }
     const StreamHeaderRecord& Header() const { return m_record; }
-    uint32_t HttpEndOffset() const { return m_http_end; }
     size_t WaitingCount() const { return m_waiting.size(); }
     virtual size_t ClientCount() const = 0;
 

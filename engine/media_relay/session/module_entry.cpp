@@ -44,6 +44,8 @@ int ENGINE_CALL DestroyRelaySession(uint32_t handle) {
     try {
         delete static_cast<CRelaySession*>(CMessageObject::FromTarget(handle));
     } catch (...) {
+        // Nothing may cross the module's C boundary; the session is gone either way, and the
+        // framework host drops the component whatever this returns.
     }
     return 1;
 }

@@ -64,7 +64,6 @@ public:
     bool IsEstablished() const;
     bool IsIncoming() const { return m_incoming; }
     bool IsSource() const { return m_source; }
-    bool IsEnding() const { return m_ending; }
     uint32_t Serial() const { return m_serial; }
     uint32_t Window() const { return m_window.Size(); }
     const CRequestRecords& Requests() const { return m_requests; }
@@ -94,7 +93,6 @@ private:
     bool OnPiece(const uint8_t* data, uint32_t length);
     void AnswerHello(uint32_t echoed_tick);
     void UpdateSourceRange(uint32_t first, uint32_t end);
-    void ForgetRequest(uint32_t piece);
     void PublishRequests();
     bool Send(const uint8_t* data, uint32_t length);
     void CountReceived(uint32_t length);

@@ -58,7 +58,6 @@ public:
     // `entries`: `count` 8-byte peer addresses, the channel's source peers; at most 64 used.
     bool StartScheduler(uint32_t count, const uint8_t* entries);
     int StopScheduler();
-    bool IsStarted() const { return m_started; }
 
     int OnMessage(FrameworkMessage* msg) override;
     void OnTimer(CCoreTimer* timer) override;
@@ -91,7 +90,6 @@ public:
     uint32_t TransferCount() const { return static_cast<uint32_t>(m_transfers.size()); }
     uint32_t PendingConnects() const { return static_cast<uint32_t>(m_pending.size()); }
     bool StartChosen() const { return m_start_chosen; }
-    uint32_t LinkInterval() const { return m_link_interval; }
     uint32_t ChooseStartPiece() const;
     template <class Fn>
     void ForEachTransfer(Fn fn) const {
