@@ -70,16 +70,7 @@ void CTcpAcceptor::OnFirstData(const FrameworkMessage& msg) {
     const auto* data = static_cast<const uint8_t*>(buffer);
     const uint8_t* guid = RoutingGuid(data, msg.p2);
     const int row = guid ? m_manager.Components().FindByGuid(guid) : -1;
-    if (row >= 0) {
-        const uint32_t handle = m_manager.Components().Row(row).handle;
-        if (CorePostMessage(handle, msg.sender, MSG_CONNECTION_HANDOVER, msg.sender, msg.p1, msg.p2, 0)) return;
-        NetFreeBuffer(buffer);
-        CloseConnection(socket);
-        return;
-    }
-    NetFreeBuffer(buffer);
-    NetSend(socket, kRoutingRefusal, sizeof(kRoutingRefusal));
-    CloseConnection(socket);
+    HandOverFirstFrame(msg, row >= 0, row >= 0 ? m_manager.Components().Row(row).handle : 0);
 }
 
 void CTcpAcceptor::OnClosed(const FrameworkMessage& msg) {

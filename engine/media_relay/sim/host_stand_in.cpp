@@ -109,15 +109,7 @@ void HostStandIn::FirstFrame(const FrameworkMessage& msg) {
         NetFreeBuffer(buffer);
         return;
     }
-    if (NamesComponent(static_cast<const uint8_t*>(buffer), msg.p2)) {
-        if (CorePostMessage(m_component, msg.sender, MSG_CONNECTION_HANDOVER, msg.sender, msg.p1, msg.p2, 0)) return;
-        NetFreeBuffer(buffer);
-        CloseConnection(socket);
-        return;
-    }
-    NetFreeBuffer(buffer);
-    NetSend(socket, kRoutingRefusal, sizeof(kRoutingRefusal));
-    CloseConnection(socket);
+    HandOverFirstFrame(msg, NamesComponent(static_cast<const uint8_t*>(buffer), msg.p2), m_component);
 }
 
 void HostStandIn::Closed(int socket) {
