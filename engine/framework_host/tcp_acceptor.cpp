@@ -3,6 +3,7 @@
 #include "block_bytes.h"
 #include "engine_tables.h"
 #include "engine_tick.h"
+#include "frame_routing.h"
 #include "framework_manager.h"
 #include "message_ids.h"
 #include "udp_receiver.h"
@@ -67,18 +68,9 @@ void CTcpAcceptor::OnFirstData(const FrameworkMessage& msg) {
         return;
     }
     const auto* data = static_cast<const uint8_t*>(buffer);
-    int row = -1;
-    if (data && msg.p2 >= kRoutingMinLength) row = m_manager.Components().FindByGuid(data + kRoutingGuidOffset);
-    if (row >= 0) {
-        const uint32_t handle = m_manager.Components().Row(row).handle;
-        if (CorePostMessage(handle, msg.sender, MSG_CONNECTION_HANDOVER, msg.sender, msg.p1, msg.p2, 0)) return;
-        NetFreeBuffer(buffer);
-        CloseConnection(socket);
-        return;
-    }
-    NetFreeBuffer(buffer);
-    NetSend(socket, kRefusal, sizeof(kRefusal));
-    CloseConnection(socket);
+    const uint8_t* guid = RoutingGuid(data, msg.p2);
+    const int row = guid ? m_manager.Components().FindByGuid(guid) : -1;
+    HandOverFirstFrame(msg, row >= 0, row >= 0 ? m_manager.Components().Row(row).handle : 0);
 }
 
 void CTcpAcceptor::OnClosed(const FrameworkMessage& msg) {

@@ -23,7 +23,6 @@ public:
     BlockList& Blocked() { return m_blocked; }
 
     static constexpr uint32_t kSweepMs = 1000;
-    static constexpr uint8_t kRefusal[8] = {2, 0, 0x40, 0, 3, 0, 0, 0};
 
 private:
     void OnAccept(uint32_t socket);

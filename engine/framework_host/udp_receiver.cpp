@@ -28,8 +28,8 @@ int CUdpReceiver::OnMessage(FrameworkMessage* msg) {
 
 void CUdpReceiver::RouteDatagram(const FrameworkMessage& msg) {
     const auto* data = FromWord<const uint8_t>(msg.p1);
-    int row = -1;
-    if (data && msg.p2 >= kRoutingMinLength) row = m_manager.Components().FindByGuid(data + kRoutingGuidOffset);
+    const uint8_t* guid = RoutingGuid(data, msg.p2);
+    const int row = guid ? m_manager.Components().FindByGuid(guid) : -1;
     if (row >= 0) {
         const uint32_t handle = m_manager.Components().Row(row).handle;
         if (!CorePostMessage(handle, msg.sender, msg.id, msg.p1, msg.p2, msg.p3, msg.p4)) FreeDatagram(msg);

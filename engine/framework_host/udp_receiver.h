@@ -2,6 +2,7 @@
 // GUID it carries at offset 12; keeps receives armed, retrying every 500 ms when arming fails.
 #pragma once
 
+#include "frame_routing.h"
 #include "message_object.h"
 
 class CFrameworkManager;
@@ -24,7 +25,3 @@ private:
     CFrameworkManager& m_manager;
 };
 
-// The GUID a datagram or a connection's first data carries: 16 bytes at offset 12, so
-// nothing shorter than 28 bytes names a component.
-constexpr uint32_t kRoutingGuidOffset = 12;
-constexpr uint32_t kRoutingMinLength = 28;

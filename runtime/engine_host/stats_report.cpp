@@ -6,9 +6,9 @@
 #include "guid_text.h"
 #include "ipv4_text.h"
 #include "json_line.h"
-#include "peer_entry.h"
-#include "rate_meter.h"
-#include "stats_block.h"
+#include "session/peer_entry.h"
+#include "session/stats_block.h"
+#include "transfer/rate_meter.h"
 
 using namespace stats_block;
 

@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "core_timer.h"
 #include "engine_tick.h"
+#include "io/core_timer.h"
 #include "piece_builder.h"
-#include "stream_buffer.h"
-#include "stream_buffer_owner.h"
-#include "stream_server.h"
-#include "stats_block.h"
+#include "pieces/stream_buffer.h"
+#include "pieces/stream_buffer_owner.h"
+#include "serving/stream_server.h"
+#include "session/stats_block.h"
 #include "test_binding.h"
 
 namespace {

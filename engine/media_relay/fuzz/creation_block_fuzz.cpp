@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "relay_param_block.h"
-#include "wire_bytes.h"
+#include "packets/wire_bytes.h"
+#include "session/relay_param_block.h"
 
 namespace {
 volatile uint32_t g_sink;

@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "fake_engine.h"
-#include "http_stream_session.h"
 #include "message_ids.h"
-#include "piece.h"
-#include "stream_buffer.h"
-#include "stream_buffer_owner.h"
-#include "stream_server.h"
-#include "stats_block.h"
-#include "wire_bytes.h"
+#include "packets/wire_bytes.h"
+#include "pieces/piece.h"
+#include "pieces/stream_buffer.h"
+#include "pieces/stream_buffer_owner.h"
+#include "serving/http_stream_session.h"
+#include "serving/stream_server.h"
+#include "session/stats_block.h"
 
 namespace {
 

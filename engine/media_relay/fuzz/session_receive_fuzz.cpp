@@ -19,14 +19,14 @@
 
 #include "engine_tables.h"
 #include "fake_timed_network.h"
-#include "link_entry.h"
+#include "links/link_entry.h"
 #include "message_ids.h"
-#include "packet_header.h"
-#include "peer_address.h"
-#include "relay_param_block.h"
-#include "relay_session.h"
-#include "sys_info_fields.h"
-#include "wire_bytes.h"
+#include "packets/packet_header.h"
+#include "packets/wire_bytes.h"
+#include "peers/peer_address.h"
+#include "session/relay_param_block.h"
+#include "session/relay_session.h"
+#include "session/sys_info_fields.h"
 
 namespace {
 
@@ -197,7 +197,7 @@ void Deliver(Fixture& f, const Datagram& d, const std::vector<uint8_t>& bytes) {
     f.session->OnMessage(&msg);
     // Both kinds of buffer are the session's to free, on every path.
     if (kind == 0 && LiveNetBuffers().count(packet)) __builtin_trap();
-    if (fake_net::Get().bad_frees) __builtin_trap();
+    if (fake_core::Get().bad_frees) __builtin_trap();
 }
 
 }  // namespace

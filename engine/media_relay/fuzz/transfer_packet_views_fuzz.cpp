@@ -5,10 +5,10 @@
 #include <cstdint>
 
 #include "fake_engine_core.h"
-#include "hello_packet.h"
-#include "peer_list_packet.h"
-#include "piece_bitmap.h"
-#include "transfer_packets.h"
+#include "packets/hello_packet.h"
+#include "packets/peer_list_packet.h"
+#include "packets/transfer_packets.h"
+#include "pieces/piece_bitmap.h"
 
 namespace {
 

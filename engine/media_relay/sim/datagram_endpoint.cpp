@@ -2,7 +2,7 @@
 
 #include "engine_tables.h"
 #include "message_ids.h"
-#include "peer_address.h"
+#include "peers/peer_address.h"
 
 namespace sim {
 

@@ -3,8 +3,9 @@
 #include <cstring>
 
 #include "engine_tables.h"
+#include "frame_routing.h"
 #include "message_ids.h"
-#include "peer_address.h"
+#include "peers/peer_address.h"
 
 namespace sim {
 
@@ -72,8 +73,8 @@ void HostStandIn::SetComponent(const uint8_t* guid, uint32_t handle) {
 }
 
 bool HostStandIn::NamesComponent(const uint8_t* data, uint32_t length) const {
-    return m_component && data && length >= kRoutingMinLength &&
-           std::memcmp(data + kRoutingGuidOffset, m_guid, sizeof(m_guid)) == 0;
+    const uint8_t* guid = RoutingGuid(data, length);
+    return m_component && guid && std::memcmp(guid, m_guid, sizeof(m_guid)) == 0;
 }
 
 int HostStandIn::OnMessage(FrameworkMessage* msg) {
@@ -108,15 +109,7 @@ void HostStandIn::FirstFrame(const FrameworkMessage& msg) {
         NetFreeBuffer(buffer);
         return;
     }
-    if (NamesComponent(static_cast<const uint8_t*>(buffer), msg.p2)) {
-        if (CorePostMessage(m_component, msg.sender, MSG_CONNECTION_HANDOVER, msg.sender, msg.p1, msg.p2, 0)) return;
-        NetFreeBuffer(buffer);
-        CloseConnection(socket);
-        return;
-    }
-    NetFreeBuffer(buffer);
-    NetSend(socket, kRefusal, sizeof(kRefusal));
-    CloseConnection(socket);
+    HandOverFirstFrame(msg, NamesComponent(static_cast<const uint8_t*>(buffer), msg.p2), m_component);
 }
 
 void HostStandIn::Closed(int socket) {

@@ -16,9 +16,6 @@ namespace sim {
 class HostStandIn : public CMessageObject {
 public:
     static constexpr uint32_t kReceiveSize = 0x8000;
-    static constexpr uint32_t kRoutingGuidOffset = 12;
-    static constexpr uint32_t kRoutingMinLength = 28;
-    static constexpr uint8_t kRefusal[8] = {2, 0, 0x40, 0, 3, 0, 0, 0};
 
     // Opens the sockets on the current node.
     HostStandIn(uint16_t tcp_port, uint16_t udp_port);

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "announce_packet.h"
-#include "join_packet.h"
-#include "leave_packet.h"
-#include "link_replies.h"
-#include "link_status_packet.h"
-#include "peer_address.h"
+#include "packets/announce_packet.h"
+#include "packets/join_packet.h"
+#include "packets/leave_packet.h"
+#include "packets/link_replies.h"
+#include "packets/link_status_packet.h"
+#include "peers/peer_address.h"
 #include "sim_world.h"
 
 namespace sim {

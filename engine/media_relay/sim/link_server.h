@@ -15,9 +15,9 @@
 
 #include "datagram_endpoint.h"
 #include "event_queue.h"
-#include "packet_fields.h"
-#include "packet_header.h"
-#include "peer_record.h"
+#include "packets/packet_fields.h"
+#include "packets/packet_header.h"
+#include "packets/peer_record.h"
 
 namespace sim {
 

@@ -5,15 +5,15 @@
 #include <new>
 
 #include "host_stand_in.h"
-#include "peer_transfer.h"
-#include "relay_param_block.h"
-#include "relay_session.h"
+#include "packets/wire_bytes.h"
+#include "pieces/stream_buffer.h"
+#include "session/relay_param_block.h"
+#include "session/relay_session.h"
+#include "session/stats_block.h"
+#include "session/sys_info_fields.h"
 #include "sim_world.h"
-#include "stats_block.h"
-#include "stream_buffer.h"
 #include "stream_player.h"
-#include "sys_info_fields.h"
-#include "wire_bytes.h"
+#include "transfer/peer_transfer.h"
 
 namespace sim {
 

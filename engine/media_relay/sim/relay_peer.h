@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "event_queue.h"
-#include "link_entry.h"
-#include "peer_address.h"
+#include "links/link_entry.h"
+#include "peers/peer_address.h"
 #include "playback_tally.h"
 #include "sim_node.h"
 

@@ -5,8 +5,8 @@
 
 #include "message_ids.h"
 #include "net_buffers.h"
-#include "packet_header.h"
-#include "peer_address.h"
+#include "packets/packet_header.h"
+#include "peers/peer_address.h"
 #include "sim_node.h"
 
 namespace sim {

@@ -8,7 +8,7 @@
 #include "engine_tick.h"
 #include "message_ids.h"
 #include "message_object.h"
-#include "packet_sequence.h"
+#include "packets/packet_sequence.h"
 #include "platform.h"
 
 namespace sim {

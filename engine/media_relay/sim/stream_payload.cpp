@@ -1,6 +1,6 @@
 #include "stream_payload.h"
 
-#include "wire_bytes.h"
+#include "packets/wire_bytes.h"
 
 namespace sim {
 namespace stream_payload {

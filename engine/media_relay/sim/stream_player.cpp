@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "serving/stream_socket.h"
 #include "sim_world.h"
-#include "stream_socket.h"
 
 namespace sim {
 

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "core_timer.h"
+#include "io/core_timer.h"
+#include "io/socket_event_sink.h"
 #include "playback_tally.h"
-#include "socket_event_sink.h"
 #include "stream_reader.h"
 
 class CStreamSocket;

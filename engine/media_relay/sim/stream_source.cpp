@@ -5,16 +5,16 @@
 
 #include "engine_tables.h"
 #include "engine_tick.h"
-#include "hello_packet.h"
+#include "io/tcp_socket.h"
 #include "message_ids.h"
-#include "packet_header.h"
-#include "peer_list_packet.h"
-#include "piece.h"
+#include "packets/hello_packet.h"
+#include "packets/packet_header.h"
+#include "packets/peer_list_packet.h"
+#include "packets/transfer_packets.h"
+#include "packets/wire_bytes.h"
+#include "pieces/piece.h"
 #include "sim_world.h"
 #include "stream_payload.h"
-#include "tcp_socket.h"
-#include "transfer_packets.h"
-#include "wire_bytes.h"
 
 namespace sim {
 

@@ -14,14 +14,14 @@
 #include <memory>
 #include <vector>
 
-#include "core_timer.h"
 #include "datagram_endpoint.h"
 #include "event_queue.h"
-#include "packet_fields.h"
-#include "peer_address.h"
-#include "peer_record.h"
+#include "io/core_timer.h"
+#include "io/socket_event_sink.h"
+#include "packets/packet_fields.h"
+#include "packets/peer_record.h"
+#include "peers/peer_address.h"
 #include "production_log.h"
-#include "socket_event_sink.h"
 
 class CTcpSocket;
 

@@ -3,12 +3,12 @@
 
 #include <vector>
 
-#include "core_timer.h"
-#include "listen_socket.h"
-#include "stream_buffer.h"
-#include "stream_buffer_owner.h"
-#include "stream_server.h"
-#include "stats_block.h"
+#include "io/core_timer.h"
+#include "io/listen_socket.h"
+#include "pieces/stream_buffer.h"
+#include "pieces/stream_buffer_owner.h"
+#include "serving/stream_server.h"
+#include "session/stats_block.h"
 #include "test_binding.h"
 
 namespace {

@@ -1,6 +1,7 @@
-// Stand-in engine core and network tables for the media relay's logic tests: memory from the
-// C heap, timers and socket calls recorded, results chosen by the test, and a clock the test
-// moves. Nothing is delivered on its own; a test hands messages to objects itself.
+// The socket layer over the core stand-in (fake_engine_core.h) for tests of one relay part in
+// isolation: stream and datagram sockets whose calls are recorded and whose results the test
+// chooses. The clock moves only when the test moves it and no timer fires: a test hands
+// messages to objects itself and reads the timers that were set.
 #pragma once
 
 #include <cstdlib>
@@ -11,14 +12,13 @@
 #include <vector>
 
 #include "engine_tables.h"
-#include "engine_tick.h"
+#include "fake_engine_core.h"
 
 namespace fake_engine {
 
-struct Timer {
-    uint32_t ms, repeat, target, sender, id;
-    bool killed = false;
-};
+using fake_core::LiveTimers;
+using fake_core::Now;
+using fake_core::Timer;
 
 struct Socket {
     std::string sent;                // every byte sent, in order
@@ -33,10 +33,6 @@ struct Socket {
 };
 
 struct State {
-    uint32_t now = 0;
-    int next_timer = 1;
-    std::map<int, Timer> timers;
-    int log_lines = 0;
     std::map<int, Socket> sockets;
     std::map<int, int> bind_results;  // port -> result; unlisted ports bind
     std::vector<int> bound_ports;
@@ -51,48 +47,9 @@ inline State& Get() {
     return state;
 }
 
-inline uint32_t Now() {
-    return Get().now;
-}
-
 namespace detail {
 
-inline void* ENGINE_CALL Alloc(uint32_t size, uint32_t, uint32_t) {
-    return std::calloc(1, size ? size : 1);
-}
-inline int ENGINE_CALL Free(void* block, uint32_t, uint32_t) {
-    std::free(block);
-    return 1;
-}
-inline int ENGINE_CALL Unregister(void*) {
-    return 1;
-}
-inline int ENGINE_CALL LogPrintf(uint32_t, uint32_t, const char*, ...) {
-    ++Get().log_lines;
-    return 1;
-}
-inline int ENGINE_CALL SetTimer(uint32_t ms, uint32_t repeat, uint32_t target, uint32_t sender, uint32_t id, uint32_t,
-                                uint32_t, uint32_t, uint32_t) {
-    int timer = Get().next_timer++;
-    Get().timers[timer] = Timer{ms, repeat, target, sender, id};
-    return timer;
-}
-inline int ENGINE_CALL KillTimer(int id) {
-    auto it = Get().timers.find(id);
-    if (it == Get().timers.end() || it->second.killed) return 0;
-    it->second.killed = true;
-    return 1;
-}
-inline int ENGINE_CALL CoreTs(uint32_t* table) {
-    auto put = [table](int slot, auto fn) { table[slot] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(fn)); };
-    put(kCoreAlloc, &Alloc);
-    put(kCoreFree, &Free);
-    put(kCoreUnregisterObject, &Unregister);
-    put(kCoreLogPrintf, &LogPrintf);
-    put(kCoreSetTimer, &SetTimer);
-    put(kCoreKillTimer, &KillTimer);
-    return 1;
-}
+using fake_core::detail::Put;
 
 inline int NewSocket() {
     int id = Get().next_socket++;
@@ -153,7 +110,7 @@ inline int ENGINE_CALL SetValue(int, int) {
     return 1;
 }
 inline int ENGINE_CALL NetTs(uint32_t* table) {
-    auto put = [table](int slot, auto fn) { table[slot] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(fn)); };
+    auto put = [table](int slot, auto fn) { Put(table, slot, fn); };
     put(kNetCreateBoundSocket, &CreateBound);
     put(kNetCreateSocket, &CreateSocket);
     put(kNetConnect, &Connect);
@@ -176,24 +133,15 @@ inline int ENGINE_CALL NetTs(uint32_t* table) {
 
 // Fresh state, both tables bound to the stand-ins, and the clock at `start`.
 inline void Install(uint32_t start = 0) {
+    fake_core::Bind(fake_core::Fill::Pattern);
+    fake_core::StartClock(start);
     Get() = State{};
-    Get().now = start;
-    UnbindTablesForTest();
-    BindCoreTableFrom(&detail::CoreTs);
     BindNetTableFrom(&detail::NetTs);
-    SetEngineTickSource(&Now);
 }
 
+// Moves the clock; timers that fall due do not fire.
 inline void Advance(uint32_t ms) {
-    Get().now += ms;
-}
-
-// The timers set and not killed.
-inline std::vector<Timer> LiveTimers() {
-    std::vector<Timer> live;
-    for (auto& [id, timer] : Get().timers)
-        if (!timer.killed) live.push_back(timer);
-    return live;
+    fake_core::MoveClock(ms);
 }
 
 inline FrameworkMessage Message(uint32_t id, uint32_t p1 = 0, uint32_t p2 = 0) {

@@ -1,7 +1,7 @@
-// Network and message recording for the piece scheduler and peer transfer tests, on top of the
-// virtual clock and core of fake_timed_network.h: framed TCP sockets whose sends, receive arms,
-// connect time-outs, peer addresses and pending-send counts the test sees and sets, and every
-// message the code posts. Nothing is delivered on its own.
+// The framed-socket layer for the piece scheduler and peer transfer tests, over the network
+// layer of fake_timed_network.h and its core (virtual clock, counted blocks, posted messages):
+// framed TCP sockets whose sends, receive arms, connect time-outs, peer addresses and
+// pending-send counts the test sees and sets. Nothing is delivered on its own.
 #pragma once
 
 #include <cstring>
@@ -11,7 +11,7 @@
 
 #include "fake_timed_network.h"
 #include "message_object.h"
-#include "wire_bytes.h"
+#include "packets/wire_bytes.h"
 
 namespace fake_transfer {
 
@@ -28,14 +28,12 @@ struct Socket {
     void* handler = nullptr;
 };
 
-struct Posted {
-    uint32_t target, sender, id, p1, p2;
-};
+using fake_core::Posted;
+using fake_core::PostedOf;
 
 struct State {
     std::map<int, Socket> sockets;
     std::vector<int> connects;  // sockets in the order of NetConnect
-    std::vector<Posted> posted;
     int next_socket = 500;
     int connection_count = 0;
     bool refuse_connect = false;
@@ -56,18 +54,8 @@ inline NetSockAddr Address(uint32_t ipv4, uint16_t port) {
 
 namespace detail {
 
-using fake_net::detail::Put;
+using fake_core::detail::Put;
 
-inline int ENGINE_CALL Post(uint32_t target, uint32_t sender, uint32_t id, uint32_t p1, uint32_t p2, uint32_t,
-                            uint32_t) {
-    Get().posted.push_back({target, sender, id, p1, p2});
-    return 1;
-}
-inline int ENGINE_CALL CoreTs(uint32_t* table) {
-    fake_net::detail::CoreTs(table);
-    Put(table, kCorePostMessage, &Post);
-    return 1;
-}
 inline int ENGINE_CALL NewSocket(int, int, uint32_t) {
     const int id = Get().next_socket++;
     Get().sockets[id];
@@ -154,8 +142,6 @@ inline int ENGINE_CALL NetTs(uint32_t* table) {
 inline void Install(uint32_t start) {
     fake_net::Install(start);
     Get() = State{};
-    UnbindTablesForTest();
-    BindCoreTableFrom(&detail::CoreTs);
     BindNetTableFrom(&detail::NetTs);
 }
 
@@ -182,13 +168,6 @@ inline void SocketEvent(int s, uint32_t id, uint32_t p1 = 0, uint32_t p2 = 0) {
 inline void Frame(int s, const std::vector<uint8_t>& bytes) {
     SocketEvent(s, MSG_NET_DATA, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(bytes.data())),
                 static_cast<uint32_t>(bytes.size()));
-}
-
-inline std::vector<Posted> PostedOf(uint32_t id) {
-    std::vector<Posted> out;
-    for (const Posted& p : Get().posted)
-        if (p.id == id) out.push_back(p);
-    return out;
 }
 
 // Frames of one transfer packet type sent on a socket.

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "guid_text.h"
+#include "session/guid_text.h"
 
 TEST(GuidText, KnownGuids) {
     struct Case {

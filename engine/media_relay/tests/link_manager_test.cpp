@@ -3,18 +3,17 @@
 #include <memory>
 #include <vector>
 
-#include "announce_packet.h"
 #include "fake_timed_network.h"
-#include "join_packet.h"
-#include "leave_packet.h"
-#include "link_entry.h"
-#include "link_manager.h"
-#include "link_replies.h"
-#include "link_status_interval.h"
-#include "link_status_packet.h"
-#include "peer_link.h"
+#include "links/link_entry.h"
+#include "links/link_manager.h"
+#include "links/peer_link.h"
+#include "packets/announce_packet.h"
+#include "packets/join_packet.h"
+#include "packets/leave_packet.h"
+#include "packets/link_replies.h"
+#include "packets/link_status_packet.h"
+#include "packets/wire_bytes.h"
 #include "test_channel_session.h"
-#include "wire_bytes.h"
 
 namespace {
 
@@ -69,8 +68,8 @@ protected:
     void TearDown() override {
         session.reset();
         blocks.reset();
-        EXPECT_TRUE(fake_net::Get().blocks.empty()) << "core blocks left unfreed";
-        EXPECT_EQ(fake_net::Get().bad_frees, 0);
+        EXPECT_TRUE(fake_core::Get().blocks.empty()) << "core blocks left unfreed";
+        EXPECT_EQ(fake_core::Get().bad_frees, 0);
         fake_net::Uninstall();
     }
 
@@ -423,7 +422,7 @@ TEST_F(LinkManagerTest, ShutdownSendsLeaveOnlyForLinkThatIsUp) {
     EXPECT_EQ(leaves[0].ToIPv4(), a.server_ipv4);
     EXPECT_EQ(leaves[0].bytes.size(), kLeaveMinimum);
     EXPECT_FALSE(session->link_states.back().up);
-    EXPECT_TRUE(fake_net::Get().timers.empty()) << "timers left behind";
+    EXPECT_TRUE(fake_core::LiveTimers().empty()) << "timers left behind";
 }
 
 TEST_F(LinkManagerTest, RequestLinkAnnouncesThroughRequestsAndFailsOverByTimeout) {
@@ -454,7 +453,7 @@ TEST_F(LinkManagerTest, RequestLinkAnnouncesThroughRequestsAndFailsOverByTimeout
         EXPECT_EQ(links->CurrentIndex(), 1u);
         EXPECT_EQ(SentTo(kPacketJoin, u).size(), 1u);
         session.reset();
-        EXPECT_TRUE(fake_net::Get().blocks.empty());
+        EXPECT_TRUE(fake_core::Get().blocks.empty());
     }
 }
 

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "engine_tick.h"
-#include "live_peer_list.h"
-#include "peer_entry.h"
-#include "rate_meter.h"
+#include "peers/live_peer_list.h"
+#include "session/peer_entry.h"
+#include "transfer/rate_meter.h"
 
 namespace {
 

@@ -4,13 +4,13 @@
 
 #include <string>
 
+#include "io/shared_memory.h"
 #include "message_object.h"
 #include "outside_abi.h"
+#include "packets/wire_bytes.h"
 #include "platform.h"
 #include "session_blocks.h"
-#include "shared_memory.h"
 #include "test_binding.h"
-#include "wire_bytes.h"
 
 using namespace session_test;
 

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "engine_tick.h"
-#include "peer_address_pool.h"
-#include "wire_bytes.h"
+#include "packets/wire_bytes.h"
+#include "peers/peer_address_pool.h"
 
 namespace {
 

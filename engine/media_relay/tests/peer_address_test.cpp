@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "peer_address.h"
-#include "peer_record.h"
+#include "packets/peer_record.h"
+#include "peers/peer_address.h"
 
 using Bytes = std::vector<uint8_t>;
 

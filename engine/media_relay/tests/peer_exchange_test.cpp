@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "fake_timed_network.h"
-#include "hello_answer_limiter.h"
-#include "hello_packet.h"
-#include "peer_entry.h"
-#include "peer_exchange.h"
-#include "peer_list_packet.h"
+#include "packets/hello_packet.h"
+#include "packets/peer_list_packet.h"
+#include "packets/wire_bytes.h"
+#include "peers/hello_answer_limiter.h"
+#include "peers/peer_exchange.h"
+#include "session/peer_entry.h"
 #include "test_channel_session.h"
-#include "wire_bytes.h"
 
 namespace {
 
@@ -84,7 +84,7 @@ protected:
     void TearDown() override {
         session.reset();
         blocks.reset();
-        EXPECT_TRUE(fake_net::Get().timers.empty()) << "timers left behind";
+        EXPECT_TRUE(fake_core::LiveTimers().empty()) << "timers left behind";
         fake_net::Uninstall();
     }
 

@@ -5,14 +5,14 @@
 #include <cstring>
 #include <string>
 
-#include "announce_packet.h"
-#include "hello_packet.h"
-#include "join_packet.h"
-#include "leave_packet.h"
-#include "link_replies.h"
-#include "link_status_packet.h"
 #include "packet_test_bytes.h"
-#include "peer_list_packet.h"
+#include "packets/announce_packet.h"
+#include "packets/hello_packet.h"
+#include "packets/join_packet.h"
+#include "packets/leave_packet.h"
+#include "packets/link_replies.h"
+#include "packets/link_status_packet.h"
+#include "packets/peer_list_packet.h"
 
 using namespace packet_test;
 

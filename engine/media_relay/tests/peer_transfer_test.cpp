@@ -1,6 +1,6 @@
 // Peer transfers on a virtual clock: the dispatch of received frames, the hello, control and
 // request handling, the request window, request time-outs and the bookkeeping in the peer table.
-#include "peer_transfer.h"
+#include "transfer/peer_transfer.h"
 
 #include <gtest/gtest.h>
 

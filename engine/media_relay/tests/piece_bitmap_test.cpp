@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "piece_bitmap.h"
+#include "pieces/piece_bitmap.h"
 
 namespace {
 std::vector<uint32_t> HeldPieces(const CPieceBitmap& map) {

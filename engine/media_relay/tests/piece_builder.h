@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "piece.h"
-#include "wire_bytes.h"
+#include "packets/wire_bytes.h"
+#include "pieces/piece.h"
 
 namespace piece_builder {
 

@@ -2,7 +2,7 @@
 
 #include "fake_engine.h"
 #include "piece_builder.h"
-#include "piece_index.h"
+#include "pieces/piece_index.h"
 
 namespace {
 

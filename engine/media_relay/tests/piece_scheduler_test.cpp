@@ -1,15 +1,15 @@
 // The piece scheduler on a virtual clock that wraps during each test: the start piece, the
 // request pass (in-order cap, rarest first, the 30-piece rule), the link tick (back-off,
 // opening and closing links, connect time-outs, the transfer limit) and transfer ends.
-#include "piece_scheduler.h"
+#include "transfer/piece_scheduler.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
 
-#include "rate_meter.h"
 #include "scheduler_fixture.h"
+#include "transfer/rate_meter.h"
 
 namespace {
 
@@ -337,7 +337,7 @@ TEST_F(SchedulerTest, AStaleEndMessageNeverRemovesAnotherTransfer) {
     EXPECT_TRUE(Scheduler().HasTransfer(second));
     // Its own end removes it.
     Send(second_socket, Control(kControlRefused, {}));
-    fake_transfer::Get().posted.erase(fake_transfer::Get().posted.begin());
+    fake_core::Get().posted.erase(fake_core::Get().posted.begin());
     DeliverEnds();
     EXPECT_FALSE(Scheduler().HasTransfer(second));
 }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine_tick.h"
-#include "rate_meter.h"
+#include "transfer/rate_meter.h"
 
 namespace {
 

@@ -9,17 +9,17 @@
 
 #include "engine_tables.h"
 #include "engine_tick.h"
+#include "io/shared_memory.h"
 #include "message_ids.h"
-#include "peer_address.h"
-#include "peer_address_pool.h"
-#include "peer_address_set.h"
+#include "packets/wire_bytes.h"
+#include "peers/peer_address.h"
+#include "peers/peer_address_pool.h"
+#include "peers/peer_address_set.h"
 #include "platform.h"
-#include "relay_session.h"
+#include "serving/stream_server.h"
+#include "session/relay_session.h"
 #include "session_blocks.h"
-#include "shared_memory.h"
-#include "stream_server.h"
 #include "test_binding.h"
-#include "wire_bytes.h"
 
 using namespace session_test;
 

@@ -11,23 +11,23 @@
 #include <set>
 #include <vector>
 
-#include "channel_session.h"
 #include "fake_transfer_net.h"
-#include "hello_packet.h"
+#include "io/tcp_socket.h"
 #include "message_ids.h"
-#include "peer_address_set.h"
-#include "peer_list_packet.h"
-#include "tcp_socket.h"
-#include "peer_entry.h"
-#include "peer_transfer.h"
+#include "packets/hello_packet.h"
+#include "packets/peer_list_packet.h"
+#include "packets/transfer_packets.h"
+#include "packets/wire_bytes.h"
+#include "peers/peer_address_set.h"
 #include "piece_builder.h"
-#include "piece_scheduler.h"
-#include "stats_block.h"
-#include "stream_buffer.h"
-#include "sys_info_fields.h"
+#include "pieces/stream_buffer.h"
+#include "session/channel_session.h"
+#include "session/peer_entry.h"
+#include "session/stats_block.h"
+#include "session/sys_info_fields.h"
 #include "test_channel_session.h"
-#include "transfer_packets.h"
-#include "wire_bytes.h"
+#include "transfer/peer_transfer.h"
+#include "transfer/piece_scheduler.h"
 
 namespace scheduler_test {
 
@@ -43,14 +43,10 @@ class SchedulingSession : public CChannelSession {
 public:
     explicit SchedulingSession(test_session::SessionBlocks& blocks) : CChannelSession(blocks.block.data()) {
         opened = Open();
-        m_scheduler = new CPieceScheduler(this);
+        m_scheduler = std::make_unique<CPieceScheduler>(this);
     }
-    ~SchedulingSession() override {
-        delete m_scheduler;
-        m_scheduler = nullptr;
-        DeleteParts();
-    }
-    CPieceScheduler* Scheduler() const { return m_scheduler; }
+    ~SchedulingSession() override { StopTransfers(); }
+    CPieceScheduler* Scheduler() const { return m_scheduler.get(); }
 
     bool opened = false;
     std::deque<PeerAddress> next_peers;
@@ -186,7 +182,7 @@ protected:
     // Hands the scheduler every MSG_TRANSFER_ENDED posted so far.
     void DeliverEnds() {
         auto ends = fake_transfer::PostedOf(MSG_TRANSFER_ENDED);
-        std::erase_if(fake_transfer::Get().posted, [](const fake_transfer::Posted& p) { return p.id == MSG_TRANSFER_ENDED; });
+        std::erase_if(fake_core::Get().posted, [](const fake_transfer::Posted& p) { return p.id == MSG_TRANSFER_ENDED; });
         for (const auto& p : ends) {
             FrameworkMessage msg{p.target, p.sender, p.id, p.p1, p.p2, 0, 0, 0};
             Scheduler().OnMessage(&msg);

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "guid_text.h"
+#include "packets/wire_bytes.h"
 #include "platform.h"
-#include "wire_bytes.h"
+#include "session/guid_text.h"
 
 namespace session_test {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "fake_engine_core.h"
-#include "shared_memory.h"
+#include "io/shared_memory.h"
 
 namespace {
 class SharedMemoryTest : public ::testing::Test {

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "core_timer.h"
 #include "fake_engine.h"
-#include "listen_socket.h"
+#include "io/core_timer.h"
+#include "io/listen_socket.h"
+#include "io/tcp_socket.h"
 #include "message_ids.h"
-#include "stream_socket.h"
-#include "tcp_socket.h"
+#include "serving/stream_socket.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "engine_tick.h"
-#include "peer_entry.h"
-#include "rate_meter.h"
-#include "stats_block.h"
-#include "wire_bytes.h"
+#include "packets/wire_bytes.h"
+#include "session/peer_entry.h"
+#include "session/stats_block.h"
+#include "transfer/rate_meter.h"
 
 using namespace stats_block;
 

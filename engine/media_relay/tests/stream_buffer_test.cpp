@@ -3,12 +3,12 @@
 #include <vector>
 
 #include "fake_engine.h"
+#include "packets/transfer_packets.h"
 #include "piece_builder.h"
-#include "stream_buffer.h"
-#include "stream_buffer_owner.h"
-#include "stream_server.h"
-#include "stats_block.h"
-#include "transfer_packets.h"
+#include "pieces/stream_buffer.h"
+#include "pieces/stream_buffer_owner.h"
+#include "serving/stream_server.h"
+#include "session/stats_block.h"
 
 namespace {
 

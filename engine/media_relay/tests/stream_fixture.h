@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "fake_engine.h"
-#include "http_stream_session.h"
 #include "message_ids.h"
 #include "piece_builder.h"
-#include "stream_buffer.h"
-#include "stream_buffer_owner.h"
-#include "stream_server.h"
-#include "stats_block.h"
+#include "pieces/stream_buffer.h"
+#include "pieces/stream_buffer_owner.h"
+#include "serving/http_stream_session.h"
+#include "serving/stream_server.h"
+#include "session/stats_block.h"
 
 namespace stream_fixture {
 

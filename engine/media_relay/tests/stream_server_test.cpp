@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "relay_results.h"
+#include "serving/stream_session_factory.h"
+#include "session/relay_results.h"
 #include "stream_fixture.h"
-#include "stream_session_factory.h"
 
 namespace {
 
@@ -41,13 +41,13 @@ TEST_F(StreamServerTest, AnyOtherBindFailureOrTheLastPortGivesUpWithoutPublishin
         SCOPED_TRACE(c.name);
         fake_engine::Get().bind_results = c.results;
         fake_engine::Get().bound_ports.clear();
-        fake_engine::Get().log_lines = 0;
+        fake_core::Get().log_lines = 0;
         StatsBlockView(owner.stats.data()).Put16(kStreamPort, 0);
         CStreamServer lonely(buffer.get(), c.first_port);
         EXPECT_FALSE(lonely.IsListening());
         EXPECT_EQ(fake_engine::Get().bound_ports, c.tried);
         EXPECT_EQ(Stat16(kStreamPort), 0);
-        EXPECT_EQ(fake_engine::Get().log_lines, 1);
+        EXPECT_EQ(fake_core::Get().log_lines, 1);
     }
 }
 

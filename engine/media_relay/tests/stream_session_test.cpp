@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "keyframe_stream_session.h"
-#include "paced_stream_session.h"
-#include "relay_results.h"
+#include "serving/keyframe_stream_session.h"
+#include "serving/paced_stream_session.h"
+#include "serving/stream_socket.h"
+#include "session/relay_results.h"
 #include "stream_fixture.h"
-#include "stream_socket.h"
 
 namespace {
 

@@ -10,18 +10,18 @@
 #include <memory>
 #include <vector>
 
-#include "channel_session.h"
 #include "fake_timed_network.h"
-#include "link_entry.h"
-#include "link_manager.h"
+#include "links/link_entry.h"
+#include "links/link_manager.h"
 #include "message_ids.h"
-#include "packet_fields.h"
-#include "peer_address.h"
-#include "peer_exchange.h"
-#include "relay_param_block.h"
-#include "stats_block.h"
-#include "sys_info_fields.h"
-#include "wire_bytes.h"
+#include "packets/packet_fields.h"
+#include "packets/wire_bytes.h"
+#include "peers/peer_address.h"
+#include "peers/peer_exchange.h"
+#include "session/channel_session.h"
+#include "session/relay_param_block.h"
+#include "session/stats_block.h"
+#include "session/sys_info_fields.h"
 
 namespace test_session {
 
@@ -78,7 +78,6 @@ struct Report {
 class TestChannelSession : public CChannelSession {
 public:
     explicit TestChannelSession(SessionBlocks& setup) : CChannelSession(setup.block.data()) { opened = Open(); }
-    ~TestChannelSession() override { DeleteParts(); }
 
     bool opened = false;
     std::vector<PeerAddress> candidates_added;
@@ -88,19 +87,18 @@ public:
 
     // The parts under test, as the session's own.
     CLinkManager* StartLinks() {
-        m_link_manager = new CLinkManager(this);
+        m_link_manager = std::make_unique<CLinkManager>(this);
         m_link_manager->SetLinks(LinkCount(), LinkEntries());
-        return m_link_manager;
+        return m_link_manager.get();
     }
     void StopLinks() {
-        delete m_link_manager;
-        m_link_manager = nullptr;
+        m_link_manager.reset();
     }
-    CLinkManager* Links() const { return m_link_manager; }
+    CLinkManager* Links() const { return m_link_manager.get(); }
     CPeerExchange* StartExchange() {
-        m_peer_exchange = new CPeerExchange(this);
+        m_peer_exchange = std::make_unique<CPeerExchange>(this);
         m_peer_exchange->Start(true);
-        return m_peer_exchange;
+        return m_peer_exchange.get();
     }
 
     bool AddCandidate(const PeerAddress& address) override {

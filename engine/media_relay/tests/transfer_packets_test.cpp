@@ -6,7 +6,7 @@
 
 #include "fake_engine_core.h"
 #include "packet_test_bytes.h"
-#include "transfer_packets.h"
+#include "packets/transfer_packets.h"
 
 using namespace packet_test;
 

@@ -10,9 +10,9 @@
 #include "engine_tables.h"
 #include "message_ids.h"
 #include "message_object.h"
-#include "peer_address.h"
+#include "packets/wire_bytes.h"
+#include "peers/peer_address.h"
 #include "sim_world.h"
-#include "wire_bytes.h"
 
 namespace {
 
