@@ -209,6 +209,9 @@ def test_main_window_and_settings_dialog_wear_the_production_skin(stage, tmp_pat
         subprocess.run(["import", "-window", "root", str(shot)], env=player.env, check=True, timeout=60)
         def screen(x, y):
             return pixels(shot, (left + x, top + y, 1, 1))[0][0]
+        # At the shaped corners the desktop shows, not the art's magenta.
+        assert screen(0, 0) == screen(-2, 0) and screen(width - 1, 0) == screen(width + 1, 0)
+        assert screen(0, 0) != (255, 0, 255)
         # The active caption, between the title and the buttons, row by row as the art has it.
         for row in (3, 12, 20):
             assert near(screen(width * 6 // 10, row), art("top.bmp", 48, row), 4), row
