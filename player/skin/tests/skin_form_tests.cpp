@@ -221,6 +221,51 @@ TEST_F(SkinFormTest, SkinStartSkinsOnceAndTellsTheProgram) {
     EXPECT_EQ(testing::PixelAt(pixel, 0, 0), flatskin::kTopColours[0][flatskin::zone::kCentre]);
 }
 
+// A pixel of the screen at a point of the window (window coordinates).
+uint32_t ScreenPixel(HWND window, int x, int y) {
+    RECT w{};
+    GetWindowRect(window, &w);
+    tk::TBitmap pixel;
+    pixel.SetSize(1, 1);
+    HDC screen = GetDC(nullptr);
+    BitBlt(pixel.Canvas().Handle(), 0, 0, 1, 1, screen, w.left + x, w.top + y, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    return testing::PixelAt(pixel, 0, 0);
+}
+
+TEST_F(SkinFormTest, FrameShowsTheInactiveFrameWhileAnotherWindowIsActiveAndTheActiveOneAgain) {
+    MakeForm();
+    Skinned();
+    RECT w{};
+    GetWindowRect(window_, &w);
+    const int width = w.right - w.left, height = w.bottom - w.top;
+    const POINT caption{width / 2 + 40, flatskin::kTop.frameHeight / 2};
+    const POINT left{flatskin::kLeft.frameWidth / 2, height / 2};
+    // Frame 1 (index 0) while active, frame 2 while not.
+    auto expectFrame = [&](int frame) {
+        UpdateWindow(window_);
+        Pump();
+        EXPECT_EQ(ScreenPixel(window_, caption.x, caption.y), flatskin::kTopColours[frame][flatskin::zone::kCentre]);
+        EXPECT_EQ(ScreenPixel(window_, left.x, left.y), flatskin::kLeftColours[frame][flatskin::zone::kCentre]);
+    };
+    Activate();
+    expectFrame(0);
+
+    // Another window of the program, away from the skinned one, takes the activation.
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 60, 40, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    SetForegroundWindow(other);
+    SetActiveWindow(other);
+    Pump();
+    EXPECT_FALSE(skinner_->Frame().WindowActive);
+    expectFrame(1);
+
+    Activate();
+    EXPECT_TRUE(skinner_->Frame().WindowActive);
+    expectFrame(0);
+    DestroyWindow(other);
+}
+
 TEST_F(SkinFormTest, ProceduresAreReplacedAndGivenBack) {
     MakeForm();
     const LONG_PTR savedProc = GetWindowLongPtrA(window_, GWLP_WNDPROC);
