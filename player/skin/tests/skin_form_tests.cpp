@@ -558,6 +558,26 @@ TEST_F(SkinFormTest, MaximizedWindowCaptionPressBecomesAMenuPress) {
     EXPECT_EQ(presses[0].wparam, static_cast<WPARAM>(HTMENU));
 }
 
+TEST_F(SkinFormTest, MaximizeAndRestoreButtonsSwapWithTheWindowState) {
+    MakeForm();
+    Skinned();
+    Activate();
+    // The visible button of action 1 is the skin's maximize button (Visibility 2: not
+    // maximized) or its restore button (Visibility 1: maximized), at the same place.
+    auto shown = [&] {
+        SendMessageW(window_, SKIN_PAINTFRAME, 0, 0);
+        TWinSysButton* button = ButtonWithAction(1);
+        return button != nullptr ? button->Skin->Visibility : -1;
+    };
+    ASSERT_EQ(shown(), 2);
+    const SliceRect place = ButtonWithAction(1)->Rect;
+    SendMessageW(window_, WM_SYSCOMMAND, SC_MAXIMIZE, 0);  // the recorder keeps the window as it is
+    EXPECT_EQ(shown(), 1);
+    EXPECT_EQ(ButtonWithAction(1)->Rect, place);
+    SendMessageW(window_, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_EQ(shown(), 2);
+}
+
 TEST_F(SkinFormTest, CaptionActionsTable) {
     MakeForm();
     Skinned();
