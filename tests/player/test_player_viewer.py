@@ -220,6 +220,16 @@ def test_main_window_and_settings_dialog_wear_the_production_skin(stage, tmp_pat
         for x in (CLOSE_X, MAXIMIZE_X, MINIMIZE_X):
             assert near(screen(width - x + 3, BUTTON_Y + 8), art("close.bmp", 3, 8), 4), x
 
+        # A click on the skinned bar's first item opens its drop-down under it.
+        band_y = top + 24 + (frame["client"][1] - top - 24) // 2
+        subprocess.run(["xdotool", "mousemove", str(left + 20), str(band_y), "click", "1"], env=player.env,
+                       check=True, timeout=30)
+        assert wait_until(lambda: uiquery("popup", env=player.env).get("open"), timeout=10), "no drop-down opened"
+        subprocess.run(["import", "-window", "root", str(SHOTS / "player_menu_open.png")], env=player.env, check=True,
+                       timeout=60)
+        subprocess.run(["xdotool", "key", "Escape"], env=player.env, check=True, timeout=30)
+        assert wait_until(lambda: not uiquery("popup", env=player.env).get("open"), timeout=10)
+
         # The settings dialog: a single fixed frame with close and icon only.
         player.command((2, 0))
         assert wait_until(lambda: uiquery("find", SETTINGS_CAPTION, env=player.env).get("found"))
