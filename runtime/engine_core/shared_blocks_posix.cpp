@@ -116,10 +116,8 @@ void Remember(void* address, Mapping mapping) {
 }  // namespace
 
 int Create(SharedBlockDesc* desc) {
-    if (!desc) return kInvalidParameter;
-    desc->address = nullptr;
-    const std::string name = NameOf(desc);
-    if (settings::BlockCreateFails(name)) return kAccessDenied;
+    std::string name;
+    if (int code = CheckCreate(desc, &name)) return code;
     if (desc->size == 0) return kInvalidParameter;  // as a paging-file mapping of size 0
     const std::string object = ObjectName(name);
     int fd;

@@ -35,10 +35,8 @@ void Remember(void* view, HANDLE mapping) {
 }  // namespace
 
 int Create(SharedBlockDesc* desc) {
-    if (!desc) return kInvalidParameter;
-    desc->address = nullptr;
-    const std::string name = NameOf(desc);
-    if (settings::BlockCreateFails(name)) return kAccessDenied;
+    std::string name;
+    if (int code = CheckCreate(desc, &name)) return code;
     HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, desc->size, name.c_str());
     if (!mapping) return static_cast<int>(GetLastError());
     void* view;
