@@ -55,15 +55,6 @@ void DebugOutput(const char* text) {
     std::fputs(text, stderr);
 }
 
-void DebugOutputf(const char* format, ...) {
-    char text[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof(text), format, args);
-    va_end(args);
-    std::fputs(text, stderr);
-}
-
 const char* CommandLine() {
     static std::string* line = [] {
         auto* s = new std::string;

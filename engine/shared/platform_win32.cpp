@@ -46,15 +46,6 @@ void DebugOutput(const char* text) {
     ::OutputDebugStringA(text);
 }
 
-void DebugOutputf(const char* format, ...) {
-    char text[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof(text), format, args);
-    va_end(args);
-    ::OutputDebugStringA(text);
-}
-
 const char* CommandLine() {
     return ::GetCommandLineA();
 }

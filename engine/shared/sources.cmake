@@ -4,6 +4,7 @@
 # (absolute paths; the platform edge of the build's target).
 set(ENGINE_SHARED_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(ENGINE_SHARED_SOURCES
+  debug_output.cpp
   engine_tables.cpp
   engine_tick.cpp
   message_ids.cpp

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core_settings.h"
 #include "outside_abi.h"
 
 namespace quib::shared_blocks {
@@ -24,6 +25,15 @@ inline std::string NameOf(const SharedBlockDesc* desc) {
     size_t n = 0;
     while (n < sizeof(desc->name) && desc->name[n] != '\0') ++n;
     return std::string(desc->name, n);
+}
+
+// What every Create checks first: 0 with the block's name when this process may make it, else
+// the code Create returns. The address is cleared either way.
+inline int CheckCreate(SharedBlockDesc* desc, std::string* name) {
+    if (!desc) return kInvalidParameter;
+    desc->address = nullptr;
+    *name = NameOf(desc);
+    return settings::BlockCreateFails(*name) ? kAccessDenied : 0;
 }
 
 }  // namespace quib::shared_blocks

@@ -14,10 +14,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <map>
-#include <mutex>
 
 #include "core_settings.h"
+#include "mapping_table.h"
 #include "shared_blocks.h"
 
 namespace quib::shared_blocks {
@@ -32,16 +31,6 @@ struct Mapping {
     bool creator;
     int fd = -1;  // open while mapped: it holds the holder's lock
 };
-
-struct MappingTable {
-    std::mutex mutex;
-    std::map<void*, Mapping> by_address;
-};
-
-MappingTable& Table() {
-    static MappingTable* table = new MappingTable;  // never destroyed
-    return *table;
-}
 
 std::string ObjectName(const std::string& name) {
     std::string object = "/" + settings::SharedBlockNamespace() + "." + name;
@@ -118,19 +107,17 @@ int MapWhole(int fd, void** address, size_t* length) {
     return 0;
 }
 
+using Mappings = MappingTable<Mapping>;
+
 void Remember(void* address, Mapping mapping) {
-    MappingTable& table = Table();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    table.by_address[address] = std::move(mapping);
+    Mappings::Get().Put(address, std::move(mapping));
 }
 
 }  // namespace
 
 int Create(SharedBlockDesc* desc) {
-    if (!desc) return kInvalidParameter;
-    desc->address = nullptr;
-    const std::string name = NameOf(desc);
-    if (settings::BlockCreateFails(name)) return kAccessDenied;
+    std::string name;
+    if (int code = CheckCreate(desc, &name)) return code;
     if (desc->size == 0) return kInvalidParameter;  // as a paging-file mapping of size 0
     const std::string object = ObjectName(name);
     int fd;
@@ -175,14 +162,7 @@ int Open(SharedBlockDesc* desc) {
 int Close(SharedBlockDesc* desc) {
     if (!desc || !desc->address) return 0;
     Mapping mapping;
-    {
-        MappingTable& table = Table();
-        std::lock_guard<std::mutex> lock(table.mutex);
-        auto it = table.by_address.find(desc->address);
-        if (it == table.by_address.end()) return 0;
-        mapping = std::move(it->second);
-        table.by_address.erase(it);
-    }
+    if (!Mappings::Get().Take(desc->address, &mapping)) return 0;
     munmap(desc->address, mapping.length);
     if (mapping.creator) shm_unlink(mapping.object_name.c_str());
     close(mapping.fd);

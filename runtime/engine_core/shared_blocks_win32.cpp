@@ -2,25 +2,16 @@
 #include <windows.h>
 
 #include <cstring>
-#include <map>
-#include <mutex>
 
 #include "core_settings.h"
+#include "mapping_table.h"
 #include "shared_blocks.h"
 
 namespace quib::shared_blocks {
 
 namespace {
 
-struct MappingTable {
-    std::mutex mutex;
-    std::map<void*, HANDLE> by_address;
-};
-
-MappingTable& Table() {
-    static MappingTable* table = new MappingTable;  // never destroyed
-    return *table;
-}
+using Mappings = MappingTable<HANDLE>;
 
 size_t RegionSize(void* view) {
     MEMORY_BASIC_INFORMATION info;
@@ -38,18 +29,14 @@ int MapWhole(HANDLE mapping, void** view) {
 }
 
 void Remember(void* view, HANDLE mapping) {
-    MappingTable& table = Table();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    table.by_address[view] = mapping;
+    Mappings::Get().Put(view, mapping);
 }
 
 }  // namespace
 
 int Create(SharedBlockDesc* desc) {
-    if (!desc) return kInvalidParameter;
-    desc->address = nullptr;
-    const std::string name = NameOf(desc);
-    if (settings::BlockCreateFails(name)) return kAccessDenied;
+    std::string name;
+    if (int code = CheckCreate(desc, &name)) return code;
     HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, desc->size, name.c_str());
     if (!mapping) return static_cast<int>(GetLastError());
     void* view;
@@ -82,14 +69,7 @@ int Open(SharedBlockDesc* desc) {
 int Close(SharedBlockDesc* desc) {
     if (!desc || !desc->address) return 0;
     HANDLE mapping;
-    {
-        MappingTable& table = Table();
-        std::lock_guard<std::mutex> lock(table.mutex);
-        auto it = table.by_address.find(desc->address);
-        if (it == table.by_address.end()) return 0;
-        mapping = it->second;
-        table.by_address.erase(it);
-    }
+    if (!Mappings::Get().Take(desc->address, &mapping)) return 0;
     UnmapViewOfFile(desc->address);
     CloseHandle(mapping);
     desc->address = nullptr;

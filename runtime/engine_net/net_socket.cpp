@@ -4,9 +4,18 @@
 
 #include "core_link.h"
 #include "net_log.h"
+#include "sock_addr.h"
 #include "socket_registry.h"
 
 namespace kuz {
+
+bool NetSocket::RefusesAddress(bool loopback_only, uint32_t addr, uint16_t port) const {
+    if (!loopback_only || IsLoopback(addr)) return false;
+    CoreLog("refused non-loopback");
+    Trace(id_, "refused non-loopback %u.%u.%u.%u:%u", addr >> 24, (addr >> 16) & 255, (addr >> 8) & 255, addr & 255,
+          port);
+    return true;
+}
 
 bool NetSocket::Post(uint32_t message, uint32_t p1, uint32_t p2, uint32_t p3, uint32_t p4) {
     if (closing_ || handler_ == 0) {

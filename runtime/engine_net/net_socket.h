@@ -52,6 +52,9 @@ protected:
     // the caller then still owns what the event carries.
     bool Post(uint32_t message, uint32_t p1 = 0, uint32_t p2 = 0, uint32_t p3 = 0, uint32_t p4 = 0);
     virtual void OnClose() = 0;
+    // True, with the refusal logged, when the caller may reach only loopback and the address
+    // (host order) is not.
+    bool RefusesAddress(bool loopback_only, uint32_t addr, uint16_t port) const;
 
     // Wraps a completion so it runs under the table lock, keeps the socket alive until it ran,
     // and never lets an exception reach the IO loop.

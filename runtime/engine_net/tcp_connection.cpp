@@ -41,12 +41,7 @@ int TcpConnection::Connect(const NetSockAddr& to, bool loopback_only, const std:
     if (IsClosing() || transport_ != Transport::Idle || to.family != kAddressFamilyInet) return 0;
     uint32_t addr = HostOrderAddress(to);
     uint16_t port = HostOrderPort(to);
-    if (loopback_only && !IsLoopback(addr)) {
-        CoreLog("refused non-loopback");
-        Trace(Id(), "refused non-loopback %u.%u.%u.%u:%u", addr >> 24, (addr >> 16) & 255, (addr >> 8) & 255,
-              addr & 255, port);
-        return 0;
-    }
+    if (RefusesAddress(loopback_only, addr, port)) return 0;
     std::error_code ec;
     sock_.open(asio::ip::tcp::v4(), ec);
     if (ec) return 0;

@@ -85,12 +85,7 @@ int UdpSocket::SendTo(const void* data, uint32_t length, const NetSockAddr& to, 
     if (IsClosing() || to.family != kAddressFamilyInet || (length > 0 && !data)) return 0;
     uint32_t addr = HostOrderAddress(to);
     uint16_t port = HostOrderPort(to);
-    if (loopback_only && !IsLoopback(addr)) {
-        CoreLog("refused non-loopback");
-        Trace(Id(), "refused non-loopback %u.%u.%u.%u:%u", addr >> 24, (addr >> 16) & 255, (addr >> 8) & 255,
-              addr & 255, port);
-        return 0;
-    }
+    if (RefusesAddress(loopback_only, addr, port)) return 0;
     asio::ip::udp::endpoint endpoint(asio::ip::address_v4(addr), port);
     const NetemRule* rule = NetemRuleFor(addr, port);
     if (rule && NetemDrops(*rule)) return 1;

@@ -5,6 +5,7 @@
 
 #include "engine_tables.h"
 #include "message_object.h"
+#include "message_object_destroy.h"
 #include "module_binding.h"
 #include "platform.h"
 
@@ -48,14 +49,9 @@ uint32_t ENGINE_CALL Create(void* block) {
         return 0;
     }
 }
-
-int ENGINE_CALL Destroy(uint32_t handle) {
-    delete CMessageObject::FromTarget(handle);
-    return 1;
-}
 }  // namespace
 
 ENGINE_EXPORT ModuleRegistration* ENGINE_CALL TS_XXXX(ModuleRegistration* registration) {
-    *registration = {kModuleInterfaceVersion, kPortListType, &Create, &Destroy};
+    *registration = {kModuleInterfaceVersion, kPortListType, &Create, &DestroyMessageObject};
     return registration;
 }

@@ -10,6 +10,7 @@
 #include "engine_tables.h"
 #include "message_ids.h"
 #include "message_object.h"
+#include "message_object_destroy.h"
 #include "module_binding.h"
 #include "platform.h"
 
@@ -189,15 +190,10 @@ uint32_t ENGINE_CALL Create(void* block) {
         return 0;
     }
 }
-
-int ENGINE_CALL Destroy(uint32_t handle) {
-    delete CMessageObject::FromTarget(handle);
-    return 1;
-}
 }  // namespace
 
 ENGINE_EXPORT ModuleRegistration* ENGINE_CALL TS_XXXX(ModuleRegistration* registration) {
-    *registration = {kModuleInterfaceVersion, ComponentType(), &Create, &Destroy};
+    *registration = {kModuleInterfaceVersion, ComponentType(), &Create, &DestroyMessageObject};
     CoreLogPrintf("TSTMOD registered type %d", static_cast<int>(registration->type));
     return registration;
 }

@@ -14,6 +14,7 @@
 #include "framework_manager.h"
 #include "message_ids.h"
 #include "module_table.h"
+#include "plain_test_module.h"
 #include "port_list_publisher.h"
 #include "sys_info_block.h"
 
@@ -126,11 +127,7 @@ protected:
     }
 
     static uint8_t* Block(uint8_t tag, int32_t type) {
-        auto* b = static_cast<uint8_t*>(CoreAlloc(create_param::kMinCopySize));
-        WriteU32(b, create_param::kTotalLength, create_param::kMinCopySize);
-        WriteU32(b, create_param::kComponentType, static_cast<uint32_t>(type));
-        std::memset(b + create_param::kComponentGuid, tag, 16);
-        return b;
+        return plain_test_module::CreateBlock(tag, static_cast<uint32_t>(type));
     }
     std::vector<int> RowTags() const {
         std::vector<int> tags;

@@ -85,11 +85,7 @@ protected:
         Modules().ResetForTest();
         manager = new CFrameworkManager;
         Modules().Register(nullptr, "TEST.DLL", &TestModule);
-        auto* block = static_cast<uint8_t*>(CoreAlloc(1584));
-        WriteU32(block, 0, 1584);
-        WriteU32(block, 136, 4242);
-        std::memset(block + 140, 0xAB, 16);
-        ASSERT_EQ(manager->CreateAppItem(block), 1);
+        ASSERT_EQ(manager->CreateAppItem(plain_test_module::CreateBlock(0xAB)), 1);
         component = manager->Components().Row(0).handle;
         g_net_calls->clear();
         g_peer_ip = 0x0302010A;

@@ -49,11 +49,7 @@ protected:
         manager = new CFrameworkManager;
         CoreTable[kCoreSetTimer] = ToWord(&SetTimer);
         Modules().Register(nullptr, "TEST.DLL", &TestModule);
-        auto* block = static_cast<uint8_t*>(CoreAlloc(1584));
-        WriteU32(block, 0, 1584);
-        WriteU32(block, 136, 4242);
-        std::memset(block + 140, 0xAB, 16);
-        ASSERT_EQ(manager->CreateAppItem(block), 1);
+        ASSERT_EQ(manager->CreateAppItem(plain_test_module::CreateBlock(0xAB)), 1);
         component = manager->Components().Row(0).handle;
         g_calls->clear();
         g_arm_result = 1;

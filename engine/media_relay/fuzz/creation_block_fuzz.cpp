@@ -7,12 +7,11 @@
 #include <cstring>
 #include <vector>
 
+#include "field_sink.h"
 #include "packets/wire_bytes.h"
 #include "session/relay_param_block.h"
 
-namespace {
-volatile uint32_t g_sink;
-}
+using field_sink::Touch;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4 || size > 4096) return 0;
@@ -21,15 +20,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     relay_param::RelayParams params;
     if (!relay_param::ReadRelayParams(block.data(), &params)) return 0;
-    g_sink = g_sink + static_cast<uint32_t>(std::strlen(params.text1) + std::strlen(params.text2)) +
-             params.type_one_word + static_cast<uint32_t>(params.udp_socket);
+    Touch(static_cast<uint32_t>(std::strlen(params.text1) + std::strlen(params.text2)) + params.type_one_word +
+          static_cast<uint32_t>(params.udp_socket));
     for (uint32_t i = 0; i < params.link_count; ++i) {
         uint8_t* entry = params.link_entries + i * relay_param::kLinkEntrySize;
         relay_param::FillOwnReportValues(entry, 0x0100007F, 3040, 6171);
-        g_sink = g_sink + ReadU32(entry + relay_param::kLinkReportIPv4);
+        Touch(ReadU32(entry + relay_param::kLinkReportIPv4));
     }
     for (uint32_t i = 0; i < params.source_count; ++i) {
-        g_sink = g_sink + ReadU32(params.source_peers + i * relay_param::kSourcePeerSize + 4);
+        Touch(ReadU32(params.source_peers + i * relay_param::kSourcePeerSize + 4));
     }
     return 0;
 }

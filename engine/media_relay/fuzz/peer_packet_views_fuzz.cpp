@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "field_sink.h"
 #include "packets/announce_packet.h"
 #include "packets/hello_packet.h"
 #include "packets/join_packet.h"
@@ -14,17 +15,9 @@
 #include "packets/link_status_packet.h"
 #include "packets/peer_list_packet.h"
 
+using namespace field_sink;
+
 namespace {
-
-volatile uint32_t g_sink;
-
-void Touch(uint32_t v) {
-    g_sink = g_sink + v;
-}
-
-void TouchBytes(const uint8_t* p, uint32_t n) {
-    for (uint32_t i = 0; i < n; ++i) Touch(p[i]);
-}
 
 void TouchAddress(const PeerAddress& a) {
     Touch(a.ipv4 + a.tcp_port + a.udp_port);

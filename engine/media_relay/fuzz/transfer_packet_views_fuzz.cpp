@@ -4,23 +4,16 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "field_sink.h"
 #include "fake_engine_core.h"
 #include "packets/hello_packet.h"
 #include "packets/peer_list_packet.h"
 #include "packets/transfer_packets.h"
 #include "pieces/piece_bitmap.h"
 
+using namespace field_sink;
+
 namespace {
-
-volatile uint32_t g_sink;
-
-void Touch(uint32_t v) {
-    g_sink = g_sink + v;
-}
-
-void TouchBytes(const uint8_t* p, uint32_t n) {
-    for (uint32_t i = 0; i < n; ++i) Touch(p[i]);
-}
 
 void Control(const uint8_t* data, uint32_t size) {
     const ControlView v(data, size);

@@ -48,35 +48,39 @@ void CHttpStreamSession::OnTimer(CCoreTimer*) {
 }
 
 bool CHttpStreamSession::Accept(int socket_id, const NetSockAddr*) {
-    auto* connection = new CStreamSocket(socket_id);
+    auto connection = std::make_unique<CStreamSocket>(socket_id);
     connection->SetSink(this);
-    if (connection->StartReceive())
-        m_waiting.insert(connection);
-    else
-        delete connection;
+    if (connection->StartReceive()) {
+        CStreamSocket* key = connection.get();
+        m_waiting.emplace(key, std::move(connection));
+    }
     return true;
 }
 
 void CHttpStreamSession::OnData(CNetSocket* socket, const uint8_t*, uint32_t) {
     // The request itself is not examined: any data asks for the stream.
     auto* connection = static_cast<CStreamSocket*>(socket);
-    m_waiting.erase(connection);
-    if (!SendHeader(connection)) {
-        RemoveClient(connection);
-        delete connection;
-    }
+    if (m_state == SESSION_STARTED && IsClient(connection)) return;  // its header went out already
+    StreamSocketPtr owned = TakeConnection(connection);
+    // A connection that cannot take the header is closed with the pointer.
+    if (SendHeader(connection)) AddClient(std::move(owned));
 }
 
 void CHttpStreamSession::OnClosed(CNetSocket* socket, uint32_t) {
-    auto* connection = static_cast<CStreamSocket*>(socket);
-    RemoveClient(connection);
-    m_waiting.erase(connection);
-    delete connection;
+    TakeConnection(static_cast<CStreamSocket*>(socket));
+}
+
+StreamSocketPtr CHttpStreamSession::TakeConnection(CStreamSocket* connection) {
+    if (StreamSocketPtr client = RemoveClient(connection)) return client;
+    auto it = m_waiting.find(connection);
+    if (it == m_waiting.end()) return StreamSocketPtr(connection);
+    StreamSocketPtr waiting = std::move(it->second);
+    m_waiting.erase(it);
+    return waiting;
 }
 
 bool CHttpStreamSession::SendHeader(CStreamSocket* connection) {
     if (m_state != SESSION_STARTED) return false;
-    if (IsClient(connection)) return true;
     bool sent;
     if (m_record.type == kHeaderTypeRaw) {
         sent = connection->Send(m_record.data, m_record.data_length);
@@ -85,14 +89,12 @@ bool CHttpStreamSession::SendHeader(CStreamSocket* connection) {
         const uint32_t rest = m_record.data_length - m_http_end;
         if (sent && rest > 0) sent = connection->Send(m_record.data + m_http_end, rest);
     }
-    if (!sent) return false;
-    return AddClient(connection);
+    return sent;
 }
 
 void CHttpStreamSession::DropWaiting() {
-    std::set<CStreamSocket*> waiting;
-    waiting.swap(m_waiting);
-    for (CStreamSocket* connection : waiting) delete connection;
+    std::map<CStreamSocket*, StreamSocketPtr> waiting;
+    waiting.swap(m_waiting);  // each closes as the local map goes
 }
 
 void CHttpStreamSession::RememberRange(uint32_t first, uint32_t last) {

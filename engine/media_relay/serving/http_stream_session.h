@@ -5,7 +5,8 @@
 #pragma once
 
 #include <cstdint>
-#include <set>
+#include <map>
+#include <memory>
 
 #include "io/core_timer.h"
 #include "io/socket_event_sink.h"
@@ -15,6 +16,9 @@
 class CStreamBuffer;
 class CStreamServer;
 class CStreamSocket;
+
+// A player connection held by the session that is its sink.
+using StreamSocketPtr = std::unique_ptr<CStreamSocket>;
 
 // The reply in front of every header but type 260: exactly these 73 bytes.
 constexpr char kStreamReply[] = "HTTP/1.1 200 OK\r\nServer: Quorvane Media Server/1.0\r\nConnection: close\r\n\r\n";
@@ -60,9 +64,12 @@ protected:
     CHttpStreamSession(CStreamBuffer* buffer, CStreamServer* server, CPiece* header,
                        const StreamHeaderRecord& record);
 
+    // Sends the reply and the header to a connection that is not yet a client.
     virtual bool SendHeader(CStreamSocket* connection);
-    virtual void RemoveClient(CStreamSocket* connection) = 0;
-    virtual bool AddClient(CStreamSocket* connection) = 0;
+    // Gives the client's connection back to the caller; null when the connection is no client.
+    virtual StreamSocketPtr RemoveClient(CStreamSocket* connection) = 0;
+    // Takes the connection over; on false it is gone.
+    virtual bool AddClient(StreamSocketPtr connection) = 0;
     virtual bool IsClient(CStreamSocket* connection) const = 0;
 
     // Closes every waiting connection.
@@ -85,7 +92,13 @@ protected:
     uint32_t m_http_end;
     uint32_t m_reported_first;
     uint32_t m_reported_last;
-    std::set<CStreamSocket*> m_waiting;
+    // Connections whose player has not asked for the stream yet.
+    std::map<CStreamSocket*, StreamSocketPtr> m_waiting;
+
+private:
+    // The connection out of the client map or the waiting set; one held by neither is adopted,
+    // since this sink is the last one to know it.
+    StreamSocketPtr TakeConnection(CStreamSocket* connection);
 };
 
 // Where the header data's own HTTP header ends: just past the first CR LF CR LF when the data

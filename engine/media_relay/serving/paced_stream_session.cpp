@@ -13,23 +13,27 @@ CPacedStreamSession::CPacedStreamSession(CStreamBuffer* buffer, CStreamServer* s
 
 CPacedStreamSession::~CPacedStreamSession() {
     if (m_state == SESSION_STARTED) Stop();
-    for (auto& [connection, sender] : m_clients) delete connection;
-    m_clients.clear();
+    m_clients.clear();  // before the base closes the waiting connections
 }
 
 const StreamSenderState* CPacedStreamSession::Sender(CStreamSocket* connection) const {
     auto it = m_clients.find(connection);
-    return it == m_clients.end() ? nullptr : &it->second;
+    return it == m_clients.end() ? nullptr : &it->second.sender;
 }
 
-void CPacedStreamSession::RemoveClient(CStreamSocket* connection) {
-    m_clients.erase(connection);
+StreamSocketPtr CPacedStreamSession::RemoveClient(CStreamSocket* connection) {
+    auto it = m_clients.find(connection);
+    if (it == m_clients.end()) return nullptr;
+    StreamSocketPtr owned = std::move(it->second.connection);
+    m_clients.erase(it);
+    return owned;
 }
 
-bool CPacedStreamSession::AddClient(CStreamSocket* connection) {
-    StreamSenderState sender;
-    sender.lead_ms = m_lead_ms;
-    m_clients.emplace(connection, sender);
+bool CPacedStreamSession::AddClient(StreamSocketPtr connection) {
+    PacedClient client{std::move(connection), {}};
+    client.sender.lead_ms = m_lead_ms;
+    CStreamSocket* key = client.connection.get();
+    m_clients.emplace(key, std::move(client));
     return true;
 }
 
@@ -48,11 +52,11 @@ int CPacedStreamSession::Stop() {
 }
 
 void CPacedStreamSession::FlushAndDropClients() {
-    std::map<CStreamSocket*, StreamSenderState> clients;
+    std::map<CStreamSocket*, PacedClient> clients;
     clients.swap(m_clients);
-    for (auto& [connection, sender] : clients) {
-        RunSender(connection, sender, 0, true);
-        delete connection;  // the network library flushes what is queued before it closes
+    for (auto& [connection, client] : clients) {
+        RunSender(connection, client.sender, 0, true);
+        client.connection.reset();  // the network library flushes what is queued before it closes
     }
 }
 
@@ -60,8 +64,7 @@ int CPacedStreamSession::NewPieces(uint32_t first, uint32_t last) {
     if (m_state != SESSION_STARTED) return kRelayFail;
     RememberRange(first, last);
     for (auto it = m_clients.begin(); it != m_clients.end();) {
-        if (RunSender(it->first, it->second, ReportedLast(), false) == kSenderEndPlayer) {
-            delete it->first;
+        if (RunSender(it->first, it->second.sender, ReportedLast(), false) == kSenderEndPlayer) {
             it = m_clients.erase(it);
         } else {
             ++it;

@@ -22,6 +22,12 @@ struct StreamSenderState {
     uint32_t last_send_tick = 0;
 };
 
+// A player that has its header: its connection and how far its stream has gone.
+struct PacedClient {
+    StreamSocketPtr connection;
+    StreamSenderState sender;
+};
+
 class CPacedStreamSession : public CHttpStreamSession {
 public:
     // A connection with more sends than this still queued gets nothing more in a run.
@@ -41,8 +47,8 @@ public:
     uint32_t FindStartPiece() const;
 
 protected:
-    void RemoveClient(CStreamSocket* connection) override;
-    bool AddClient(CStreamSocket* connection) override;
+    StreamSocketPtr RemoveClient(CStreamSocket* connection) override;
+    bool AddClient(StreamSocketPtr connection) override;
     bool IsClient(CStreamSocket* connection) const override;
 
     // kRelayOk, kSenderEndPlayer or kSenderNoStartPoint.
@@ -53,7 +59,7 @@ protected:
     int SendPaced(CStreamSocket* connection, StreamSenderState& sender, uint32_t last, bool forced);
     void RecordSent(StreamSenderState& sender, uint32_t piece);
 
-    std::map<CStreamSocket*, StreamSenderState> m_clients;
+    std::map<CStreamSocket*, PacedClient> m_clients;
 
 private:
     void FlushAndDropClients();

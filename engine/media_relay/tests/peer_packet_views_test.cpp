@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "packet_test_bytes.h"
+#include "packet_validity_cases.h"
 #include "packets/announce_packet.h"
 #include "packets/hello_packet.h"
 #include "packets/join_packet.h"
@@ -17,26 +17,6 @@
 using namespace packet_test;
 
 namespace {
-
-struct ValidityCase {
-    std::string name;
-    Bytes bytes;
-    bool valid;
-};
-
-template <class View>
-void ExpectValidity(const std::vector<ValidityCase>& cases) {
-    for (const ValidityCase& c : cases) {
-        // An exact-size heap copy: a read past the bytes would be reported by the sanitizer.
-        const Bytes exact = c.bytes;
-        EXPECT_EQ(View(exact.data(), static_cast<uint32_t>(exact.size())).IsValid(), c.valid) << c.name;
-    }
-}
-
-Bytes With(Bytes b, uint32_t offset, uint8_t value) {
-    b[offset] = value;
-    return b;
-}
 
 template <class View>
 bool IsValidAs(const uint8_t* data, uint32_t length) {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fake_engine_core.h"
-#include "packet_test_bytes.h"
+#include "packet_validity_cases.h"
 #include "packets/transfer_packets.h"
 
 using namespace packet_test;
@@ -27,25 +27,6 @@ protected:
         UnbindTablesForTest();
     }
 };
-
-struct ValidityCase {
-    std::string name;
-    Bytes bytes;
-    bool valid;
-};
-
-template <class View>
-void ExpectValidity(const std::vector<ValidityCase>& cases) {
-    for (const ValidityCase& c : cases) {
-        const Bytes exact = c.bytes;
-        EXPECT_EQ(View(exact.data(), static_cast<uint32_t>(exact.size())).IsValid(), c.valid) << c.name;
-    }
-}
-
-Bytes With(Bytes b, uint32_t offset, uint8_t value) {
-    b[offset] = value;
-    return b;
-}
 
 // Transfer header of `type` followed by `payload`.
 Bytes Transfer(uint8_t type, Bytes payload) {
